@@ -1,0 +1,129 @@
+// The GL side of an instance's life apart from drawing: loading the
+// extension table, preparing and compiling the shader program, finding its
+// uniforms, the animation clock, and releasing every GL object.
+#include "effect/HelixmorphicsV1.h"
+#include "effect/ShaderTexts.h"
+#include "platform/Platform.h"
+
+FFUInt32 HelixmorphicsV1::InitGL(const FFGLViewportStruct* viewport) {
+  return InitGLWithFragment(viewport, shader_texts::FragmentShaderText);
+}
+
+FFUInt32 HelixmorphicsV1::InitGLWithFragment(const FFGLViewportStruct* viewport,
+                                             const char* fragmentText) {
+  extensions.Load();
+  if (extensions.multitextureSupported == 0 || extensions.shaderObjectsSupported == 0) {
+    return FF_FAIL;
+  }
+  if (viewport == nullptr) return FF_FAIL;
+  viewportWidth = static_cast<float>(viewport->width);
+  viewportHeight = static_cast<float>(viewport->height);
+  RestartClock();
+  // An instance whose program does not build lives on and draws nothing.
+  initialized = PrepareProgram(fragmentText != nullptr ? fragmentText : "");
+  return FF_SUCCESS;
+}
+
+bool HelixmorphicsV1::PrepareProgram(std::string fragmentText) {
+  // A text that declares "uniform float time;" is complete; any other text
+  // is in the mainImage convention and gets the declarations it relies on,
+  // and main() when it defines mainImage.
+  if (fragmentText.find("uniform float time;") == std::string::npos) {
+    std::string converted = shader_texts::UniformHeader;
+    converted += shader_texts::InputColourDeclaration;
+    converted += fragmentText;
+    if (fragmentText.find("void mainImage") != std::string::npos) {
+      converted += shader_texts::MainImageWrapper;
+    }
+    fragmentText.swap(converted);
+  }
+
+  shader.UseExtensionTable(&extensions);
+  if (shader.CompileAndLink(shader_texts::VertexShaderText, fragmentText.c_str()) == 0) {
+    return false;
+  }
+  if (shader.IsUsable() == 0 || shader.MakeCurrent() == 0) return false;
+
+  LocateUniforms();
+  shader.ClearCurrent();  // between frames no program is current
+  DeleteChannelTextures();
+  RestartClock();  // the animation starts when the program is ready
+  return true;
+}
+
+void HelixmorphicsV1::LocateUniforms() {
+  for (GLint& location : channelLocation) location = -1;
+  timeLocation = dateLocation = channelTimeLocation = channelResolutionLocation = -1;
+  mouseLocation = iResolutionLocation = iMouseLocation = resolutionLocation = -1;
+  surfaceSizeLocation = inputColourLocation = -1;
+
+  // In this order; the first name the program knows settles its field, and
+  // later names for a settled field are not asked for.
+  struct Lookup {
+    const char* name;
+    GLint* location;
+  };
+  const Lookup lookups[] = {
+      {"texture", &channelLocation[0]},
+      {"tex0", &channelLocation[0]},
+      {"tex1", &channelLocation[1]},
+      {"backbuffer", &channelLocation[0]},
+      {"bbuff", &channelLocation[0]},
+      {"time", &timeLocation},
+      {"mouse", &mouseLocation},
+      {"resolution", &resolutionLocation},
+      {"surfaceSize", &surfaceSizeLocation},
+      {"iChannel0", &channelLocation[0]},
+      {"iChannel1", &channelLocation[1]},
+      {"iChannel2", &channelLocation[2]},
+      {"iChannel3", &channelLocation[3]},
+      {"iResolution", &iResolutionLocation},
+      {"iMouse", &iMouseLocation},
+      {"iGlobalTime", &timeLocation},
+      {"iDate", &dateLocation},
+      {"iChannelTime[4]", &channelTimeLocation},
+      {"iChannelTime[0]", &channelTimeLocation},
+      {"iChannelTime[1]", &channelTimeLocation},
+      {"iChannelTime[2]", &channelTimeLocation},
+      {"iChannelTime[3]", &channelTimeLocation},
+      {"iChannelResolution[4]", &channelResolutionLocation},
+      {"iChannelResolution[0]", &channelResolutionLocation},
+      {"iChannelResolution[1]", &channelResolutionLocation},
+      {"iChannelResolution[2]", &channelResolutionLocation},
+      {"iChannelResolution[3]", &channelResolutionLocation},
+      {"inputColour", &inputColourLocation},
+  };
+  for (const Lookup& lookup : lookups) {
+    if (*lookup.location < 0) *lookup.location = shader.LocateUniform(lookup.name);
+  }
+}
+
+void HelixmorphicsV1::DeleteChannelTextures() {
+  for (GLuint& texture : channelTexture) {
+    if (texture != 0) glDeleteTextures(1, &texture);
+  }
+  for (GLuint& texture : channelTexture) texture = 0;
+}
+
+FFUInt32 HelixmorphicsV1::DeInitGL() {
+  if (initialized) shader.ClearCurrent();
+  shader.DeleteObjects();
+  // The framebuffer exists only if the group was there to make it.
+  if (copyFramebuffer != 0 && extensions.framebufferObjectSupported != 0) {
+    extensions.glDeleteFramebuffersEXT(1, &copyFramebuffer);
+  }
+  DeleteChannelTextures();
+  copyFramebuffer = 0;
+  initialized = false;
+  return FF_SUCCESS;
+}
+
+void HelixmorphicsV1::RestartClock() {
+  counterTicksPerMs = static_cast<double>(platform::CounterFrequency()) / 1000.0;
+  counterStart = platform::CounterValue();
+}
+
+double HelixmorphicsV1::ClockMilliseconds() const {
+  const std::int64_t ticks = platform::CounterValue() - counterStart;
+  return static_cast<double>(ticks) / counterTicksPerMs;
+}

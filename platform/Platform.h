@@ -1,0 +1,30 @@
+// The small interface behind which each platform supplies what the plugin
+// needs from the operating system: OpenGL entry points of the current
+// context, a monotonic high-resolution counter and the local time of day.
+// One source file per platform implements it; test builds link a recording
+// fake in its place.
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+
+namespace platform {
+
+using GLEntryPoint = void (*)();
+
+// The address of an OpenGL entry point for the context current on this
+// thread, or null where the platform can tell it does not exist.
+GLEntryPoint LookUpGLEntryPoint(const char* name);
+
+// Ticks per second of the monotonic counter; fixed while the process runs.
+std::int64_t CounterFrequency();
+
+// The monotonic counter's current value, in ticks.
+std::int64_t CounterValue();
+
+// Breaks the current calendar time down into local time (tm_year counts from
+// 1900, tm_mon from 0). Returns false, leaving `out` zeroed, when the platform
+// cannot.
+bool CurrentLocalTime(std::tm& out);
+
+}  // namespace platform
