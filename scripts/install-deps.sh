@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages the build, the preview and the tests need.
+# Safe to run again; skips apt when everything is already there.
+set -euo pipefail
+
+packages=(
+  cmake g++ make pkg-config
+  libgtest-dev libgmock-dev googletest
+  libegl-dev libopengl-dev libgl-dev libgl1-mesa-dri libegl-mesa0
+  libpng-dev
+  g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
+  clang libclang-rt-14-dev
+  wine64 xvfb xauth
+  zip
+)
+
+missing=()
+for package in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
+    missing+=("$package")
+done
+
+if ((${#missing[@]})); then
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  echo "Installing: ${missing[*]}"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

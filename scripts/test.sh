@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Runs the whole test suite on a fresh Debian 12 machine: installs what is
+# missing, builds the four presets, runs the test suite under the normal and
+# the sanitizer build, and checks the Windows DLLs.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/install-deps.sh
+
+jobs=$(nproc)
+
+# The Windows DLLs first: the Linux test suite checks the 32-bit one's
+# binary interface.
+for preset in mingw-i686 mingw-x86_64; do
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset" -j "$jobs"
+done
+
+for preset in linux linux-asan; do
+  echo "== tests: $preset"
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset" -j "$jobs"
+  ctest --preset "$preset" -j "$jobs"
+done
