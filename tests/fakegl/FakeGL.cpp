@@ -1,0 +1,124 @@
+// The OpenGL 1.1 entry points the plugin calls directly, recorded.
+#include "tests/fakegl/FakeGL.h"
+
+#include <GL/gl.h>
+
+#include <cstdarg>
+#include <cstdio>
+
+namespace fakegl {
+
+State& Get() {
+  static State state;
+  return state;
+}
+
+void Reset() { Get() = State{}; }
+
+std::vector<std::string> Calls(const std::string& prefix) {
+  std::vector<std::string> matching;
+  for (const std::string& call : Get().calls) {
+    if (call.compare(0, prefix.size(), prefix) == 0) matching.push_back(call);
+  }
+  return matching;
+}
+
+void ClearCalls() { Get().calls.clear(); }
+
+bool Called(const std::string& exactText) {
+  for (const std::string& call : Get().calls) {
+    if (call == exactText) return true;
+  }
+  return false;
+}
+
+void Record(const char* format, ...) {
+  if (!Get().recording) return;
+  char text[256];
+  va_list arguments;
+  va_start(arguments, format);
+  std::vsnprintf(text, sizeof text, format, arguments);
+  va_end(arguments);
+  Get().calls.emplace_back(text);
+}
+
+unsigned UnitIndex() { return (Get().activeTexture - GL_TEXTURE0) & 7u; }
+
+}  // namespace fakegl
+
+using fakegl::Get;
+using fakegl::Record;
+
+extern "C" {
+
+void GLAPIENTRY glGetFloatv(GLenum pname, GLfloat* params) {
+  Record("glGetFloatv(0x%04x)", pname);
+  if (pname == GL_VIEWPORT) {
+    for (int i = 0; i < 4; ++i) params[i] = Get().viewport[i];
+  }
+}
+
+void GLAPIENTRY glViewport(GLint x, GLint y, GLsizei width, GLsizei height) {
+  Record("glViewport(%d, %d, %d, %d)", x, y, width, height);
+  Get().setViewport[0] = x;
+  Get().setViewport[1] = y;
+  Get().setViewport[2] = width;
+  Get().setViewport[3] = height;
+}
+
+void GLAPIENTRY glGenTextures(GLsizei n, GLuint* textures) {
+  for (GLsizei i = 0; i < n; ++i) {
+    textures[i] = Get().nextName++;
+    Get().liveTextures.insert(textures[i]);
+  }
+  Record("glGenTextures(%d) -> %u", n, n > 0 ? textures[0] : 0u);
+}
+
+void GLAPIENTRY glDeleteTextures(GLsizei n, const GLuint* textures) {
+  Record("glDeleteTextures(%d, %u)", n, n > 0 ? textures[0] : 0u);
+  for (GLsizei i = 0; i < n; ++i) Get().liveTextures.erase(textures[i]);
+}
+
+void GLAPIENTRY glBindTexture(GLenum target, GLuint texture) {
+  Record("glBindTexture(0x%04x, %u)", target, texture);
+  Get().boundTexture[fakegl::UnitIndex()] = texture;
+}
+
+void GLAPIENTRY glTexImage2D(GLenum target, GLint level, GLint internalformat, GLsizei width,
+                             GLsizei height, GLint border, GLenum format, GLenum type,
+                             const void* pixels) {
+  Record("glTexImage2D(0x%04x, %d, 0x%04x, %d, %d, %d, 0x%04x, 0x%04x, %s)", target, level,
+         static_cast<unsigned>(internalformat), width, height, border, format, type,
+         pixels != nullptr ? "data" : "null");
+}
+
+void GLAPIENTRY glTexParameterf(GLenum target, GLenum pname, GLfloat param) {
+  Record("glTexParameterf(0x%04x, 0x%04x, %.1f)", target, pname, static_cast<double>(param));
+}
+
+void GLAPIENTRY glTexParameteri(GLenum target, GLenum pname, GLint param) {
+  Record("glTexParameteri(0x%04x, 0x%04x, 0x%04x)", target, pname, static_cast<unsigned>(param));
+}
+
+void GLAPIENTRY glEnable(GLenum cap) {
+  Record("glEnable(0x%04x)", cap);
+  if (cap == GL_TEXTURE_2D) Get().texture2DEnabled[fakegl::UnitIndex()] = true;
+}
+
+void GLAPIENTRY glDisable(GLenum cap) {
+  Record("glDisable(0x%04x)", cap);
+  if (cap == GL_TEXTURE_2D) Get().texture2DEnabled[fakegl::UnitIndex()] = false;
+}
+
+void GLAPIENTRY glBegin(GLenum mode) { Record("glBegin(0x%04x)", mode); }
+void GLAPIENTRY glEnd() { Record("glEnd()"); }
+
+void GLAPIENTRY glTexCoord2f(GLfloat s, GLfloat t) {
+  Record("glTexCoord2f(%g, %g)", static_cast<double>(s), static_cast<double>(t));
+}
+
+void GLAPIENTRY glVertex2f(GLfloat x, GLfloat y) {
+  Record("glVertex2f(%g, %g)", static_cast<double>(x), static_cast<double>(y));
+}
+
+}  // extern "C"
