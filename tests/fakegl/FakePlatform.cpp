@@ -112,6 +112,7 @@ void APIENTRY FakeUniform1fv(GLint location, GLsizei count, const GLfloat* v) {
          static_cast<double>(v[1]), static_cast<double>(v[2]), static_cast<double>(v[3]));
 }
 void APIENTRY FakeUniform3fv(GLint location, GLsizei count, const GLfloat* v) {
+  if (!Get().recording) return;
   std::string text = "glUniform3fvARB(" + std::to_string(location) + ", " + std::to_string(count);
   char number[32];
   for (GLsizei i = 0; i < count * 3; ++i) {
