@@ -43,6 +43,11 @@ struct Driver {
 // The driver's settings; Reset restores the defaults above.
 Driver& Config();
 
+enum class Group { SwapInterval, Multitexture, ShaderObjects, FramebufferObjects };
+
+// Whether a lookup of every entry of the group succeeds with the settings.
+bool Offers(Group group);
+
 // Forgets every object and every fault and restores the default settings
 // and state (unit 0 active, no program current, framebuffer 0 bound).
 void Reset();

@@ -1,1 +1,191 @@
+// The host interface as a host sees it: the shipped library loaded by path
+// and driven through plugMain alone.
+#include <gtest/gtest.h>
 
+#include <cfloat>
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+#include "tests/realgl/MesaContext.h"
+
+namespace {
+
+using mesa::Call;
+
+constexpr FFWord kFail = 0xFFFFFFFFu;
+constexpr FFWord kBitsOfPointOne = 0x3DCCCCCDu;
+
+FFWord Instantiate() {
+  FFGLViewportStruct viewport{0, 0, 64, 64};
+  return Call(FF_INSTANTIATEGL, &viewport);
+}
+
+FFWord SetParameter(FFWord instance, FFUInt32 index, float value) {
+  SetParameterStruct set{index, FFWordFromFloat(value)};
+  return Call(FF_SETPARAMETER, &set, instance);
+}
+
+std::string Display(FFWord instance, FFUInt32 index) {
+  const auto* text = reinterpret_cast<const char*>(Call(FF_GETPARAMETERDISPLAY, index, instance));
+  return text != nullptr ? text : "(null)";
+}
+
+TEST(HostInterfaceTest, InformationRecordsHaveTheirFixedWidthFields) {
+  const auto* info = reinterpret_cast<const PluginInfoStruct*>(Call(FF_GETINFO));
+  ASSERT_NE(nullptr, info);
+  EXPECT_EQ(1u, info->APIMajorVersion);
+  EXPECT_EQ(6u, info->APIMinorVersion);
+  EXPECT_EQ(0, std::memcmp(info->PluginUniqueID, "HLXM", 4));
+  EXPECT_EQ(0, std::memcmp(info->PluginName, "Helixmorphics1_D", 16));  // no terminator
+  EXPECT_EQ(FF_SOURCE, info->PluginType);
+
+  const auto* extended =
+      reinterpret_cast<const PluginExtendedInfoStruct*>(Call(FF_GETEXTENDEDINFO));
+  ASSERT_NE(nullptr, extended);
+  EXPECT_EQ(1u, extended->PluginMajorVersion);
+  EXPECT_EQ(4u, extended->PluginMinorVersion);
+  EXPECT_EQ(0u, extended->FreeFrameExtendedDataSize);
+  EXPECT_EQ(nullptr, extended->FreeFrameExtendedDataBlock);
+  ASSERT_NE(nullptr, extended->Description);
+  ASSERT_NE(nullptr, extended->About);
+  EXPECT_GT(std::strlen(extended->Description), 0u);
+}
+
+TEST(HostInterfaceTest, TemplateIsMadeOnDemandAndRemadeAfterDeinitialise) {
+  EXPECT_EQ(FF_SUCCESS, Call(FF_DEINITIALISE));
+  EXPECT_EQ(FF_SUCCESS, Call(FF_DEINITIALISE));
+  EXPECT_EQ(3u, Call(FF_GETNUMPARAMETERS));
+  EXPECT_EQ(FF_SUCCESS, Call(FF_INITIALISE));
+  EXPECT_EQ(FF_SUCCESS, Call(FF_INITIALISE));
+  EXPECT_EQ(FF_SUCCESS, Call(FF_DEINITIALISE));
+  EXPECT_EQ(3u, Call(FF_GETNUMPARAMETERS));
+}
+
+TEST(HostInterfaceTest, ParametersAreDescribedByTheTemplate) {
+  const char* names[] = {"Speed", "Distort", "Mode"};
+  const FFWord defaults[] = {kBitsOfPointOne, 0, 0};
+  for (FFUInt32 i = 0; i < 3; ++i) {
+    const auto* name = reinterpret_cast<const char*>(Call(FF_GETPARAMETERNAME, i));
+    ASSERT_NE(nullptr, name);
+    char expected[16] = {};
+    std::memcpy(expected, names[i], std::strlen(names[i]));
+    EXPECT_EQ(0, std::memcmp(expected, name, 16)) << names[i];  // zero-padded
+    EXPECT_EQ(defaults[i], Call(FF_GETPARAMETERDEFAULT, i));
+    EXPECT_EQ(FF_TYPE_STANDARD, Call(FF_GETPARAMETERTYPE, i));
+  }
+  for (FFWord unknown : {FFWord{3}, FFWord{0xFFFFFFFFu}}) {
+    EXPECT_EQ(0u, Call(FF_GETPARAMETERNAME, unknown));
+    EXPECT_EQ(kFail, Call(FF_GETPARAMETERDEFAULT, unknown));
+    EXPECT_EQ(kFail, Call(FF_GETPARAMETERTYPE, unknown));
+  }
+}
+
+TEST(HostInterfaceTest, CapabilitiesAndUnhandledCodes) {
+  EXPECT_EQ(1u, Call(FF_GETPLUGINCAPS, FF_CAP_PROCESSOPENGL));
+  EXPECT_EQ(0u, Call(FF_GETPLUGINCAPS, FF_CAP_SETTIME));
+  EXPECT_EQ(0u, Call(FF_GETPLUGINCAPS, FF_CAP_MINIMUMINPUTFRAMES));
+  EXPECT_EQ(2u, Call(FF_GETPLUGINCAPS, FF_CAP_MAXIMUMINPUTFRAMES));
+  for (FFWord other : {0u, 1u, 2u, 3u, 15u, 99u, 0xFFFFFFFFu}) {
+    EXPECT_EQ(0u, Call(FF_GETPLUGINCAPS, other)) << other;
+  }
+  for (FFUInt32 code : {3u, 11u, 12u, 14u, 21u, 1000u, 0xFFFFFFFFu}) {
+    EXPECT_EQ(kFail, Call(code)) << code;
+  }
+}
+
+TEST(HostInterfaceTest, NewInstanceStartsFromTheRegisteredDefaults) {
+  const FFWord instance = Instantiate();
+  ASSERT_NE(kFail, instance);
+  ASSERT_NE(0u, instance);
+  EXPECT_EQ(kBitsOfPointOne, Call(FF_GETPARAMETER, 0, instance));
+  EXPECT_EQ(0u, Call(FF_GETPARAMETER, 1, instance));
+  EXPECT_EQ(0u, Call(FF_GETPARAMETER, 2, instance));
+  // The hidden values: mouse-left position 0.5, colour 1.0.
+  EXPECT_EQ(0.5f, FFFloatFromWord(Call(FF_GETPARAMETER, 3, instance)));
+  EXPECT_EQ(1.0f, FFFloatFromWord(Call(FF_GETPARAMETER, 8, instance)));
+  EXPECT_EQ(1u, Call(FF_GETINPUTSTATUS, 0, instance));
+  EXPECT_EQ(1u, Call(FF_GETINPUTSTATUS, 1, instance));
+  EXPECT_EQ(kFail, Call(FF_GETINPUTSTATUS, 2, instance));
+  EXPECT_EQ(kFail, Call(FF_GETINPUTSTATUS, 0xFFFFFFFFu, instance));
+  double hostTime = 1.5;
+  EXPECT_EQ(kFail, Call(FF_SETTIME, &hostTime, instance));
+  EXPECT_EQ(FF_SUCCESS, Call(FF_DEINSTANTIATEGL, 0, instance));
+}
+
+TEST(HostInterfaceTest, ParameterValuesAreStoredUnclampedForAllNineIndices) {
+  const FFWord instance = Instantiate();
+  ASSERT_NE(kFail, instance);
+  EXPECT_EQ(FF_SUCCESS, SetParameter(instance, 0, 1.5f));
+  EXPECT_EQ(FF_SUCCESS, SetParameter(instance, 1, -2.0f));
+  EXPECT_EQ(FF_SUCCESS, SetParameter(instance, 8, 0.25f));
+  EXPECT_EQ(1.5f, FFFloatFromWord(Call(FF_GETPARAMETER, 0, instance)));
+  EXPECT_EQ(-2.0f, FFFloatFromWord(Call(FF_GETPARAMETER, 1, instance)));
+  EXPECT_EQ(0.25f, FFFloatFromWord(Call(FF_GETPARAMETER, 8, instance)));
+  // Index 9 and above are refused and change nothing.
+  EXPECT_EQ(kFail, SetParameter(instance, 9, 0.75f));
+  EXPECT_EQ(kFail, SetParameter(instance, 0xFFFFFFFFu, 0.75f));
+  EXPECT_EQ(-1.0f, FFFloatFromWord(Call(FF_GETPARAMETER, 9, instance)));
+  EXPECT_EQ(1.5f, FFFloatFromWord(Call(FF_GETPARAMETER, 0, instance)));
+  // A float result fills only the low 32 bits of the word.
+  EXPECT_EQ(0u, Call(FF_GETPARAMETER, 1, instance) >> 31 >> 1);
+  // No record to read.
+  EXPECT_EQ(kFail, Call(FF_SETPARAMETER, 0, instance));
+  EXPECT_EQ(FF_SUCCESS, Call(FF_DEINSTANTIATEGL, 0, instance));
+}
+
+TEST(HostInterfaceTest, DisplayTextsShareOneBufferAndAlwaysFitWhole) {
+  const FFWord instance = Instantiate();
+  ASSERT_NE(kFail, instance);
+  const FFWord first = Call(FF_GETPARAMETERDISPLAY, 0, instance);
+  EXPECT_EQ("0.100000", std::string(reinterpret_cast<const char*>(first)));
+  EXPECT_EQ("0.000000", Display(instance, 1));
+  // The earlier address now holds the later text.
+  EXPECT_EQ("0.000000", std::string(reinterpret_cast<const char*>(first)));
+  // The registry knows indices 0 to 2 only.
+  EXPECT_EQ(0u, Call(FF_GETPARAMETERDISPLAY, 3, instance));
+  EXPECT_EQ(0u, Call(FF_GETPARAMETERDISPLAY, 5, instance));
+
+  SetParameter(instance, 0, -1.0f);
+  EXPECT_EQ("-1.000000", Display(instance, 0));
+  SetParameter(instance, 0, -FLT_MAX);
+  EXPECT_EQ("-340282346638528859811704183484516925440.000000", Display(instance, 0));
+  SetParameter(instance, 0, std::numeric_limits<float>::infinity());
+  EXPECT_EQ("inf", Display(instance, 0));
+  SetParameter(instance, 0, std::numeric_limits<float>::quiet_NaN());
+  EXPECT_NE(std::string::npos, Display(instance, 0).find("nan"));
+  EXPECT_EQ(FF_SUCCESS, Call(FF_DEINSTANTIATEGL, 0, instance));
+}
+
+TEST(HostInterfaceTest, OnlyLiveInstanceIdentifiersAreAccepted) {
+  const FFWord instance = Instantiate();
+  ASSERT_NE(kFail, instance);
+  ASSERT_EQ(FF_SUCCESS, Call(FF_DEINSTANTIATEGL, 0, instance));
+  ProcessOpenGLStruct frame{0, nullptr, 0};
+  double hostTime = 0.0;
+  SetParameterStruct set{0, 0};
+  for (FFWord stale : {FFWord{0}, instance, FFWord{0x1234}, instance + 8}) {
+    EXPECT_EQ(kFail, Call(FF_GETPARAMETERDISPLAY, 0, stale));
+    EXPECT_EQ(kFail, Call(FF_SETPARAMETER, &set, stale));
+    EXPECT_EQ(kFail, Call(FF_GETPARAMETER, 0, stale));
+    EXPECT_EQ(kFail, Call(FF_GETINPUTSTATUS, 0, stale));
+    EXPECT_EQ(kFail, Call(FF_PROCESSOPENGL, &frame, stale));
+    EXPECT_EQ(kFail, Call(FF_SETTIME, &hostTime, stale));
+    EXPECT_EQ(kFail, Call(FF_DEINSTANTIATEGL, 0, stale));
+  }
+  EXPECT_EQ(kFail, Call(FF_INSTANTIATEGL, 0));  // no viewport
+}
+
+TEST(HostInterfaceTest, InstancesOutliveTheTemplate) {
+  const FFWord instance = Instantiate();
+  ASSERT_NE(kFail, instance);
+  EXPECT_EQ(FF_SUCCESS, Call(FF_DEINITIALISE));
+  EXPECT_EQ(FF_SUCCESS, SetParameter(instance, 2, 0.5f));
+  EXPECT_EQ("0.500000", Display(instance, 2));
+  ProcessOpenGLStruct frame{0, nullptr, 0};
+  EXPECT_EQ(kFail, Call(FF_PROCESSOPENGL, FFWord{0}, instance));  // no record
+  (void)frame;
+  EXPECT_EQ(FF_SUCCESS, Call(FF_DEINSTANTIATEGL, 0, instance));
+}
+
+}  // namespace
