@@ -40,11 +40,10 @@ bool FFGLShader::CompileAndAttach(GLhandleARB shader, const char* text) {
 int FFGLShader::CompileAndLink(const char* vertexText, const char* fragmentText) {
   if (!HasShaderObjects()) return 0;
   if (programObject == 0) CreateObjects();
-  bool attached = false;
-  if (CompileAndAttach(fragmentShaderObject, fragmentText)) attached = true;
-  if (CompileAndAttach(vertexShaderObject, vertexText)) attached = true;
+  fragmentCompiled = CompileAndAttach(fragmentShaderObject, fragmentText);
+  vertexCompiled = CompileAndAttach(vertexShaderObject, vertexText);
   GLint result = 0;
-  if (attached) {
+  if (fragmentCompiled || vertexCompiled) {
     extensionTable->glLinkProgramARB(programObject);
     extensionTable->glGetObjectParameterivARB(programObject, GL_OBJECT_LINK_STATUS_ARB, &result);
   }
@@ -54,7 +53,7 @@ int FFGLShader::CompileAndLink(const char* vertexText, const char* fragmentText)
 
 int FFGLShader::IsUsable() const {
   return (programObject != 0 && vertexShaderObject != 0 && fragmentShaderObject != 0 &&
-          linkStatus == 1)
+          fragmentCompiled && vertexCompiled && linkStatus == 1)
              ? 1
              : 0;
 }

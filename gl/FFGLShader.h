@@ -20,7 +20,10 @@ class FFGLShader {
   // Compiles the fragment text, then the vertex text, attaches what
   // compiled and links; gives the link status (1 = linked) or 0.
   int CompileAndLink(const char* vertexText, const char* fragmentText);
-  // 1 when all three objects exist and the latest link succeeded.
+  // 1 when all three objects exist, both shaders compiled and the latest
+  // link succeeded. A program linked from the vertex shader alone (its
+  // fragment text failed) links on real drivers but would paint the host's
+  // picture with the plain vertex colour, so it does not count as usable.
   int IsUsable() const;
   int MakeCurrent();
   int ClearCurrent();
@@ -47,4 +50,6 @@ class FFGLShader {
   GLhandleARB vertexShaderObject = 0;
   GLhandleARB fragmentShaderObject = 0;
   int linkStatus = 0;
+  bool fragmentCompiled = false;  // by the latest CompileAndLink
+  bool vertexCompiled = false;
 };
