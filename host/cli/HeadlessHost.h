@@ -1,0 +1,38 @@
+// What every subcommand starts with: an OpenGL context without a display,
+// the host's GL entry points, and the plugin loaded and initialised.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "host/GLContext.h"
+#include "host/HostFramebuffer.h"
+#include "host/HostGL.h"
+#include "host/PluginSession.h"
+
+namespace cli {
+
+struct HeadlessHost {
+  std::unique_ptr<host::GLContext> context;
+  host::HostGL gl;
+  std::unique_ptr<host::PluginSession> session;
+
+  // False with a one-line reason when there is no OpenGL or the file is not
+  // a working FreeFrame GL plugin.
+  bool Start(const std::string& pluginPath, std::string& error);
+
+  // The state a host promises before each frame: its framebuffer bound with
+  // a viewport over all of it, identity matrices, texture unit 0 active, no
+  // program, no 2D texture on units 0 and 1.
+  void PrepareFrameState(const host::HostFramebuffer& target) const;
+};
+
+// Every failure a subcommand reports: one line on standard error.
+int Fail(const std::string& message);
+// Exit statuses.
+constexpr int kExitFailure = 1;
+constexpr int kExitUsage = 2;
+// A usage mistake: the message and a pointer to --help.
+int UsageError(const std::string& command, const std::string& message);
+
+}  // namespace cli

@@ -1,0 +1,64 @@
+// ffgl-host: a FreeFrame GL host without a display, for looking at, checking
+// and measuring a plugin on a machine with no GPU or in CI.
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "host/cli/Commands.h"
+#include "host/cli/HeadlessHost.h"
+
+namespace {
+
+const char kUsage[] =
+    "Usage: ffgl-host COMMAND PLUGIN [OPTIONS]\n"
+    "A FreeFrame GL 1.x host without a display: OpenGL runs headless (Mesa on Linux).\n"
+    "\n"
+    "Commands:\n"
+    "  info      describe the plugin: records, parameters, capabilities\n"
+    "  validate  run conformance checks through plugMain; exit 0 only when all pass\n"
+    "  render    render frames to a PNG, a folder of PNGs, a contact sheet, or video\n"
+    "  bench     measure frame and instantiate times\n"
+    "\n"
+    "'ffgl-host COMMAND --help' describes a command's options.\n";
+
+struct Command {
+  const char* name;
+  int (*run)(const std::vector<std::string>&);
+  const char* usage;
+};
+
+const Command kCommands[] = {
+    {"info", cli::RunInfo, cli::kInfoUsage},
+    {"validate", cli::RunValidate, cli::kValidateUsage},
+    {"render", cli::RunRender, cli::kRenderUsage},
+    {"bench", cli::RunBench, cli::kBenchUsage},
+};
+
+bool WantsHelp(const std::vector<std::string>& words) {
+  for (const auto& word : words) {
+    if (word == "--help" || word == "-h") return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0 ||
+      std::strcmp(argv[1], "help") == 0) {
+    std::fputs(kUsage, argc < 2 ? stderr : stdout);
+    return argc < 2 ? cli::kExitUsage : 0;
+  }
+  const std::vector<std::string> words(argv + 2, argv + argc);
+  for (const Command& command : kCommands) {
+    if (std::strcmp(argv[1], command.name) != 0) continue;
+    if (WantsHelp(words)) {
+      std::fputs(command.usage, stdout);
+      return 0;
+    }
+    return command.run(words);
+  }
+  std::fprintf(stderr, "ffgl-host: unknown command '%s' (see 'ffgl-host --help')\n", argv[1]);
+  return cli::kExitUsage;
+}

@@ -1,0 +1,23 @@
+// What the command-line host needs from the operating system, one source
+// file per platform (System_posix.cpp, System_win32.cpp).
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+namespace cli {
+
+// True when `stream` is an interactive terminal (progress bars go there).
+bool IsTerminal(std::FILE* stream);
+// The full path of an executable found on PATH, or "" when there is none.
+std::string FindProgram(const std::string& name);
+// `text` quoted as one argument for the platform's shell.
+std::string ShellQuote(const std::string& text);
+// A pipe into a child's standard input (binary), or null.
+std::FILE* OpenWritePipe(const std::string& command);
+// Waits for the child; its exit status.
+int CloseWritePipe(std::FILE* pipe);
+// A child that exits early must give a write error, not kill the host.
+void IgnoreBrokenPipes();
+
+}  // namespace cli
