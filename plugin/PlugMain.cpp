@@ -12,6 +12,16 @@ namespace {
 
 CFreeFrameGLPlugin* templateInstance = nullptr;
 
+// A host that unloads the library without FF_DEINITIALISE would otherwise
+// lose the template's memory on every load; it makes no GL call, so it can
+// be destroyed at unload.
+struct TemplateReleaseAtUnload {
+  ~TemplateReleaseAtUnload() {
+    delete templateInstance;
+    templateInstance = nullptr;
+  }
+} templateReleaseAtUnload;
+
 FFUInt32 EnsureTemplateInstance() {
   if (currentRegistration == nullptr) return FF_FAIL;
   if (templateInstance != nullptr) return FF_SUCCESS;

@@ -9,6 +9,7 @@
 // after each call the host's GL state must be as a frame leaves it. At the
 // end of each run every instance is destroyed, and then no texture,
 // framebuffer, shader or program the plugin made may be alive.
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
 #include <cstdio>
@@ -103,8 +104,12 @@ class HostScript {
     driver.links = (flags & 0x20) == 0;
     driver.uniformMask = in_.Word() ^ 0xFFFFFFFFu;
     driver.claimedLogLength = static_cast<GLsizei>(in_.SmallOrAny(40));
-    driver.viewport[2] = static_cast<GLfloat>(in_.SmallOrAny(300));
-    driver.viewport[3] = static_cast<GLfloat>(in_.SmallOrAny(300));
+    // What a driver can report: the origin within the viewport bounds range,
+    // the size within the largest viewport (16384 on Mesa).
+    driver.viewport[0] = static_cast<GLfloat>(static_cast<std::int16_t>(in_.SmallOrAny(64)));
+    driver.viewport[1] = static_cast<GLfloat>(static_cast<std::int16_t>(in_.SmallOrAny(64)));
+    driver.viewport[2] = static_cast<GLfloat>(std::min(in_.SmallOrAny(300), 16384u));
+    driver.viewport[3] = static_cast<GLfloat>(std::min(in_.SmallOrAny(300), 16384u));
   }
 
   bool IsLive(FFWord id) const {

@@ -13,12 +13,15 @@ namespace {
 
 }  // namespace
 
+// The context and the library stay until the process ends: unloading Mesa's
+// driver at exit would leave the leak checker unable to tell the driver's
+// own allocations from ours.
 host::GLContext& Context() {
-  static std::unique_ptr<host::GLContext> context = [] {
+  static host::GLContext* context = [] {
     std::string error;
     auto made = host::GLContext::Create(error);
     if (made == nullptr) Abort(error);
-    return made;
+    return made.release();
   }();
   return *context;
 }
@@ -34,11 +37,11 @@ const host::HostGL& GL() {
 }
 
 host::PluginLibrary& Plugin() {
-  static std::unique_ptr<host::PluginLibrary> plugin = [] {
+  static host::PluginLibrary* plugin = [] {
     std::string error;
     auto loaded = host::PluginLibrary::Load(HELIX_PLUGIN_PATH, error);
     if (loaded == nullptr) Abort(error);
-    return loaded;
+    return loaded.release();
   }();
   return *plugin;
 }
