@@ -2,14 +2,7 @@
 // looked up from its own context (Windows' opengl32 exports only 1.1).
 #pragma once
 
-#if defined(_WIN32)
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
-#endif
-#include <GL/gl.h>
-#include <GL/glext.h>
+#include "gl/GLApi.h"
 
 #include <string>
 

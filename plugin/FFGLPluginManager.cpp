@@ -3,6 +3,8 @@
 #include <cstring>
 #include <new>
 
+#include "plugin/OwnedText.h"
+
 namespace {
 
 // All 16 bytes are written: the name's characters before its first NUL, then
@@ -16,13 +18,6 @@ void FillName(char (&field)[16], const char* name) {
   std::memset(field + length, 0, sizeof field - length);
 }
 
-char* CopyText(const char* text) {
-  if (text == nullptr) return nullptr;
-  const std::size_t size = std::strlen(text) + 1;
-  char* copy = new (std::nothrow) char[size];
-  if (copy != nullptr) std::memcpy(copy, text, size);
-  return copy;
-}
 
 }  // namespace
 
@@ -70,7 +65,7 @@ void CFFGLPluginManager::RegisterBooleanParameter(FFUInt32 index, const char* na
 void CFFGLPluginManager::RegisterTextParameter(FFUInt32 index, const char* name, FFUInt32 type,
                                                const char* defaultText) {
   ParameterEntry* entry = Append(index, name, type);
-  entry->textValue = CopyText(defaultText);
+  entry->textValue = CopyOwnedText(defaultText);
   // A text copy owned by an entry not typed as text would never be freed.
   if (type != FF_TYPE_TEXT) {
     delete[] entry->textValue;

@@ -3,6 +3,8 @@
 #include <cstring>
 #include <new>
 
+#include "plugin/OwnedText.h"
+
 CFFGLPluginRegistration* currentRegistration = nullptr;
 
 namespace {
@@ -17,13 +19,6 @@ void CopyFixedWidth(char* field, std::size_t width, const char* text) {
   }
 }
 
-char* CopyText(const char* text) {
-  if (text == nullptr) return nullptr;
-  const std::size_t size = std::strlen(text) + 1;
-  char* copy = new (std::nothrow) char[size];
-  if (copy != nullptr) std::memcpy(copy, text, size);
-  return copy;
-}
 
 }  // namespace
 
@@ -38,8 +33,8 @@ CFFGLPluginRegistration::CFFGLPluginRegistration(
   CopyFixedWidth(info.PluginName, sizeof info.PluginName, name);
   CopyFixedWidth(info.PluginUniqueID, sizeof info.PluginUniqueID, uniqueId);
   info.PluginType = pluginType;
-  extendedInfo.About = CopyText(about);
-  extendedInfo.Description = CopyText(description);
+  extendedInfo.About = CopyOwnedText(about);
+  extendedInfo.Description = CopyOwnedText(description);
   extendedInfo.PluginMajorVersion = pluginMajorVersion;
   extendedInfo.PluginMinorVersion = pluginMinorVersion;
   if (extendedDataSize > 0 && extendedDataBlock != nullptr) {
