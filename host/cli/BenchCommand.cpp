@@ -267,6 +267,23 @@ int RunBench(const std::vector<std::string>& words) {
                   : "malloc not counted here"});
   }
   std::fputs(heap.Render("  ").c_str(), stdout);
+  if (bare) {
+    // The driver allocates alike for both; what is left is the plugin's own.
+    const auto extra = [](std::uint64_t mine, std::size_t myFrames, std::uint64_t theirs,
+                          std::size_t theirFrames) {
+      const double difference = static_cast<double>(mine) / static_cast<double>(myFrames) -
+                                static_cast<double>(theirs) / static_cast<double>(theirFrames);
+      char text[32];
+      std::snprintf(text, sizeof text, "%.2f", difference < 0.0 ? 0.0 : difference);
+      return std::string(text);
+    };
+    std::printf("  plugin's own (plugin - baseline): C++ new %s, malloc %s\n",
+                extra(plugin.news, plugin.frames.size(), baseline.news, baseline.frames.size()).c_str(),
+                allocations::CountsMalloc()
+                    ? extra(plugin.mallocs, plugin.frames.size(), baseline.mallocs,
+                            baseline.frames.size()).c_str()
+                    : "not counted");
+  }
   return 0;
 }
 

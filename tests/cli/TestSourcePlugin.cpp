@@ -48,10 +48,11 @@ GLuint MakeProgram() {
 
 FFWord Instantiate(const FFGLViewportStruct* viewport) {
 #if defined(TEST_PLUGIN_REFUSES_INSTANCES)
-  (void)viewport;
-  return FF_FAIL;
+  const bool refuse = true;
 #else
-  if (viewport == nullptr) return FF_FAIL;
+  const bool refuse = false;
+#endif
+  if (viewport == nullptr || refuse) return FF_FAIL;
   for (int i = 0; i < 8; ++i) {
     if (!live[i]) {
       live[i] = true;
@@ -61,7 +62,6 @@ FFWord Instantiate(const FFGLViewportStruct* viewport) {
     }
   }
   return FF_FAIL;
-#endif
 }
 
 FFWord Frame(Instance& instance) {

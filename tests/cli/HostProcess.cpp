@@ -1,0 +1,65 @@
+#include "HostProcess.h"
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace cli_test {
+namespace {
+
+std::string Quote(const std::string& text) {
+  std::string quoted = "'";
+  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+std::string ReadFile(const std::filesystem::path& path) {
+  std::ifstream file(path);
+  std::ostringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+}  // namespace
+
+HostRun RunHost(const std::vector<std::string>& arguments,
+                const std::vector<std::string>& environment) {
+  const auto folder = std::filesystem::path(ScratchFolder("run"));
+  std::string command;
+  if (!environment.empty()) {
+    command = "env";
+    for (const auto& setting : environment) command += " " + Quote(setting);
+    command += " ";
+  }
+  command += Quote(HostProgram());
+  for (const auto& argument : arguments) command += " " + Quote(argument);
+  command += " >" + Quote((folder / "out").string()) + " 2>" + Quote((folder / "err").string()) +
+             " </dev/null";
+  const int status = std::system(command.c_str());
+  HostRun run;
+  run.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  run.out = ReadFile(folder / "out");
+  run.err = ReadFile(folder / "err");
+  return run;
+}
+
+const char* HostProgram() { return FFGL_HOST_PROGRAM; }
+const char* ProductPlugin() { return PRODUCT_PLUGIN; }
+const char* WellBehavedTestPlugin() { return TEST_PLUGIN_WELL_BEHAVED; }
+const char* LeavesProgramTestPlugin() { return TEST_PLUGIN_LEAVES_PROGRAM; }
+const char* RefusesInstancesTestPlugin() { return TEST_PLUGIN_REFUSES_INSTANCES; }
+const char* NoPlugMainLibrary() { return NO_PLUGMAIN_LIBRARY; }
+
+std::string ScratchFolder(const std::string& name) {
+  static int counter = 0;
+  const auto folder = std::filesystem::path(SCRATCH_ROOT) /
+                      (name + "-" + std::to_string(::getpid()) + "-" + std::to_string(++counter));
+  std::filesystem::remove_all(folder);
+  std::filesystem::create_directories(folder);
+  return folder.string();
+}
+
+}  // namespace cli_test

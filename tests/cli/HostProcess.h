@@ -1,0 +1,31 @@
+// Runs the built ffgl-host as a user would and captures what it says.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace cli_test {
+
+struct HostRun {
+  int exitStatus = -1;
+  std::string out;
+  std::string err;
+};
+
+// `arguments` are passed through the shell, each quoted; `environment`
+// entries (NAME=VALUE) are set for the child only.
+HostRun RunHost(const std::vector<std::string>& arguments,
+                const std::vector<std::string>& environment = {});
+
+// Paths of the built artefacts, set by the build.
+const char* HostProgram();
+const char* ProductPlugin();
+const char* WellBehavedTestPlugin();
+const char* LeavesProgramTestPlugin();
+const char* RefusesInstancesTestPlugin();
+const char* NoPlugMainLibrary();
+
+// A fresh folder for one test's files.
+std::string ScratchFolder(const std::string& name);
+
+}  // namespace cli_test
