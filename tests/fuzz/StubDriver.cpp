@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <map>
 #include <set>
 
 #include "gl/GLExtensionEntries.h"
@@ -277,18 +278,27 @@ namespace platform {
 
 GLEntryPoint LookUpGLEntryPoint(const char* name) {
   if (name == nullptr) return nullptr;
-  int index = 0;
-  for (const stub_driver::NamedEntry& entry : stub_driver::kEntries) {
-    if (std::strcmp(entry.name, name) == 0) {
-      if (!stub_driver::GroupOffered(entry.group) || index == S().driver.missingEntry) {
-        return nullptr;
-      }
-      const GLEntryPoint special = stub_driver::Override(name);
-      return special != nullptr ? special : entry.address;
+  // Built once: the plugin asks for all 92 names on every instantiation.
+  struct Resolved {
+    int index;
+    GLEntryPoint address;
+  };
+  static const std::map<std::string, Resolved> table = [] {
+    std::map<std::string, Resolved> entries;
+    int index = 0;
+    for (const stub_driver::NamedEntry& entry : stub_driver::kEntries) {
+      const GLEntryPoint special = stub_driver::Override(entry.name);
+      entries[entry.name] = {index++, special != nullptr ? special : entry.address};
     }
-    ++index;
+    return entries;
+  }();
+  const auto found = table.find(name);
+  if (found == table.end()) return nullptr;
+  const stub_driver::NamedEntry& entry = stub_driver::kEntries[found->second.index];
+  if (!stub_driver::GroupOffered(entry.group) || found->second.index == S().driver.missingEntry) {
+    return nullptr;
   }
-  return nullptr;
+  return found->second.address;
 }
 
 // A clock that advances a millisecond each time it is read.
