@@ -22,3 +22,9 @@ for preset in linux linux-asan; do
   cmake --build --preset "$preset" -j "$jobs"
   ctest --preset "$preset" -j "$jobs"
 done
+
+echo "== the 64-bit Windows DLL under Wine"
+bash scripts/test-wine.sh
+
+echo "== release archives"
+bash scripts/package.sh
