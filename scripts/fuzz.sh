@@ -41,12 +41,12 @@ for i in "${!targets[@]}"; do
   if ! wait "${pids[$i]}"; then
     status=1
     echo "== fuzz_$target: FINDING"
-    grep -v -E '^#[0-9]+ +(NEW|REDUCE|pulse)' "$work/$target.log" | tail -40
+    grep -v -E '^#[0-9]+[[:space:]]+(NEW|REDUCE|pulse)' "$work/$target.log" | tail -40
     ls "$findings"/"$target"-* 2>/dev/null || true
     continue
   fi
   executions=$(sed -n 's/^stat::number_of_executed_units: *//p' "$work/$target.log")
-  coverage=$(grep -E '^#[0-9]+ +DONE' "$work/$target.log" | tail -1 | grep -o -E 'cov: [0-9]+ ft: [0-9]+ corp: [0-9]+/[^ ]+')
+  coverage=$(grep -E '^#[0-9]+[[:space:]]+DONE' "$work/$target.log" | tail -1 | grep -o -E 'cov: [0-9]+ ft: [0-9]+ corp: [0-9]+/[^ ]+')
   seed=$(grep -o -E 'Seed: [0-9]+' "$work/$target.log" | head -1)
   echo "== fuzz_$target: $executions executions, $coverage ($seed), no finding"
 done
