@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <fstream>
 
 #include "HostProcess.h"
 #include "host/GLContext.h"
@@ -138,6 +139,47 @@ TEST(Render, InputPicturesAreAccepted) {
                                folder + "/in.png", "--input", folder + "/in.png", "-o",
                                folder + "/out.png"});
   EXPECT_EQ(run.exitStatus, 0) << run.err;
+}
+
+}  // namespace
+}  // namespace cli_test
+
+namespace cli_test {
+namespace {
+
+// A stand-in ffmpeg on PATH: records its arguments and the bytes it is fed.
+std::string FakeFfmpegFolder(const std::string& body) {
+  const std::string folder = ScratchFolder("ffmpeg");
+  const std::string script = folder + "/ffmpeg";
+  std::ofstream(script) << "#!/bin/sh\n" << body;
+  std::filesystem::permissions(script, std::filesystem::perms::owner_all);
+  return folder;
+}
+
+TEST(RenderVideo, FramesArePipedToFfmpegAsRawRgba) {
+  const std::string bin = FakeFfmpegFolder(
+      "for last; do :; done\necho \"$@\" > \"$last.args\"\ncat > \"$last\"\n");
+  const std::string video = ScratchFolder("video") + "/clip.gif";
+  const HostRun run = RunHost({"render", ProductPlugin(), "--size", "20x10", "--frames", "4",
+                               "--fps", "50", "-o", video},
+                              {"PATH=" + bin + ":/usr/bin:/bin"});
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  EXPECT_EQ(std::filesystem::file_size(video), 4u * 20 * 10 * 4);
+  std::ifstream argumentsFile(video + ".args");
+  std::string arguments;
+  std::getline(argumentsFile, arguments);
+  EXPECT_NE(arguments.find("-f rawvideo -pix_fmt rgba -s 20x10 -r 50 -i -"), std::string::npos)
+      << arguments;
+}
+
+TEST(RenderVideo, AnFfmpegThatFailsIsReportedNotIgnored) {
+  const std::string bin = FakeFfmpegFolder("exit 3\n");
+  const std::string video = ScratchFolder("failing") + "/clip.mp4";
+  const HostRun run = RunHost({"render", ProductPlugin(), "--size", "64x64", "--frames", "30",
+                               "--fast", "-o", video},
+                              {"PATH=" + bin + ":/usr/bin:/bin"});
+  EXPECT_EQ(run.exitStatus, 1);
+  EXPECT_EQ(run.err.rfind("ffgl-host: ffmpeg ", 0), 0u) << run.err;
 }
 
 }  // namespace

@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# The first thing to run on a fresh clone: installs what the build needs,
+# builds the Linux plugin and the headless host, checks the plugin, and
+# renders a preview of the effect with its default settings into out/:
+# a contact sheet of 12 frames over three seconds (out/preview.png), and an
+# animated GIF (out/preview.gif) when ffmpeg is installed. No display or GPU
+# is needed: OpenGL runs on Mesa's software renderer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/install-deps.sh
+
+# PREVIEW_BUILD_DIR builds the same preset elsewhere (parallel checkouts).
+build_dir=${PREVIEW_BUILD_DIR:-build/linux}
+cmake --preset linux -B "$build_dir" >/dev/null
+cmake --build "$build_dir" -j "$(nproc)" --target ffgl-host HelixmorphicsV1
+
+host=$build_dir/ffgl-host
+plugin=$build_dir/plugin/HelixmorphicsV1.so
+mkdir -p out
+
+"$host" validate "$plugin" >out/validate.txt || {
+  cat out/validate.txt
+  exit 1
+}
+echo "validate: $(tail -n 1 out/validate.txt)"
+
+# Frames a quarter of a second apart on the plugin's own clock.
+"$host" render "$plugin" --size 480x270 --frames 12 --fps 4 --sheet 4 -o out/preview.png
+
+if command -v ffmpeg >/dev/null 2>&1; then
+  "$host" render "$plugin" --size 480x270 --frames 60 --fps 20 -o out/preview.gif
+else
+  echo "(ffmpeg is not installed: no out/preview.gif; the contact sheet shows the motion)"
+fi
+echo "Preview written to $(pwd)/out/"
