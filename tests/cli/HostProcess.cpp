@@ -51,6 +51,7 @@ const char* ProductPlugin() { return PRODUCT_PLUGIN; }
 const char* WellBehavedTestPlugin() { return TEST_PLUGIN_WELL_BEHAVED; }
 const char* LeavesProgramTestPlugin() { return TEST_PLUGIN_LEAVES_PROGRAM; }
 const char* RefusesInstancesTestPlugin() { return TEST_PLUGIN_REFUSES_INSTANCES; }
+const char* AllocatesPerFrameTestPlugin() { return TEST_PLUGIN_ALLOCATES_PER_FRAME; }
 const char* NoPlugMainLibrary() { return NO_PLUGMAIN_LIBRARY; }
 
 std::string ScratchFolder(const std::string& name) {

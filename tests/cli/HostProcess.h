@@ -23,6 +23,7 @@ const char* ProductPlugin();
 const char* WellBehavedTestPlugin();
 const char* LeavesProgramTestPlugin();
 const char* RefusesInstancesTestPlugin();
+const char* AllocatesPerFrameTestPlugin();
 const char* NoPlugMainLibrary();
 
 // A fresh folder for one test's files.

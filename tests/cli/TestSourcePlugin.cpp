@@ -1,7 +1,8 @@
 // A small FreeFrame GL source plugin, not built from the product's code, so
 // the command-line host is checked against a second plugin. Built three
 // ways: well-behaved; one that leaves its program current after a frame
-// (validate must name the GL state check); one that refuses every instance.
+// (validate must name the GL state check); one that refuses every instance;
+// one that allocates on the heap in every frame.
 #define GL_GLEXT_PROTOTYPES 1
 #include <GL/gl.h>
 #include <GL/glext.h>
@@ -65,6 +66,12 @@ FFWord Instantiate(const FFGLViewportStruct* viewport) {
 }
 
 FFWord Frame(Instance& instance) {
+#if defined(TEST_PLUGIN_ALLOCATES_PER_FRAME)
+  // What a careless frame does: a heap block per frame.
+  static int* volatile scratch = nullptr;
+  scratch = new int[16];
+  delete[] scratch;
+#endif
   glUseProgram(instance.program);
   glUniform1f(glGetUniformLocation(instance.program, "level"), instance.level);
   glBegin(GL_QUADS);
