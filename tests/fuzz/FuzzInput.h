@@ -37,7 +37,8 @@ class FuzzInput {
 
   // The remaining bytes as a text that ends at its first NUL.
   std::string RestAsText() {
-    const std::size_t length = offset_ < size_ ? size_ - offset_ : 0;
+    if (offset_ >= size_) return std::string();
+    const std::size_t length = size_ - offset_;
     const char* begin = reinterpret_cast<const char*>(data_ + offset_);
     offset_ = size_;
     const void* nul = std::memchr(begin, 0, length);
