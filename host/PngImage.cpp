@@ -3,8 +3,6 @@
 #include <png.h>
 
 #include <cstdio>
-#include <cstdlib>
-#include <limits>
 
 namespace host {
 namespace {
