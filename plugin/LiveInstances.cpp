@@ -7,12 +7,23 @@
 namespace live_instances {
 namespace {
 
-// A plain growable array: hosts keep a handful of instances, a linear scan
-// is cheapest, and the storage is never released while the library is
-// loaded, so no destructor runs at unload while a host may still call.
+// A plain growable array: hosts keep a handful of instances and a linear
+// scan is cheapest.
 CFreeFrameGLPlugin** entries = nullptr;
 FFUInt32 count = 0;
 FFUInt32 capacity = 0;
+
+// The table goes with the library: a host that rescans its plugins would
+// otherwise lose it on every unload. Instances still live then belong to
+// the host, which can no longer call them.
+struct ReleaseAtUnload {
+  ~ReleaseAtUnload() {
+    std::free(entries);
+    entries = nullptr;
+    count = 0;
+    capacity = 0;
+  }
+} releaseAtUnload;
 
 }  // namespace
 
