@@ -24,6 +24,7 @@ trap 'rm -rf "$work"' EXIT
 findings="$build/findings"
 mkdir -p "$findings"
 
+started=$SECONDS
 pids=()
 for target in "${targets[@]}"; do
   mkdir -p "$work/$target"
@@ -50,4 +51,5 @@ for i in "${!targets[@]}"; do
   seed=$(grep -o -E 'Seed: [0-9]+' "$work/$target.log" | head -1)
   echo "== fuzz_$target: $executions executions, $coverage ($seed), no finding"
 done
+echo "== fuzzing took $((SECONDS - started)) s"
 exit "$status"
