@@ -6,6 +6,8 @@
 #include "effect/HelixmorphicsV1.h"
 #include "platform/Platform.h"
 
+#include <cstdint>
+
 TexCoordExtent PictureTexExtent(FFGLTextureStruct texture) {
   return TexCoordExtent{static_cast<double>(texture.Width) / static_cast<double>(texture.HardwareWidth),
                         static_cast<double>(texture.Height) / static_cast<double>(texture.HardwareHeight)};
@@ -18,6 +20,15 @@ namespace {
 bool IsCopyable(const FFGLTextureStruct& input) {
   return input.Width != 0 && input.Height != 0 && input.HardwareWidth != 0 &&
          input.HardwareHeight != 0;
+}
+
+// A viewport value read back as a float, as glViewport takes it; values
+// beyond an int's range (which no driver reports) are clamped rather than
+// converted with undefined results.
+GLint ViewportValue(GLfloat value) {
+  if (!(value > -2147483648.0f)) return value != value ? 0 : INT32_MIN;
+  if (value >= 2147483648.0f) return INT32_MAX;
+  return static_cast<GLint>(value);
 }
 
 // One quad from (-1, -1) to (1, 1) with texture coordinates up to (s, t).
@@ -118,8 +129,8 @@ FFUInt32 HelixmorphicsV1::ProcessOpenGL(const ProcessOpenGLStruct* frame) {
       }
     }
     if (copied) {
-      glViewport(static_cast<GLint>(viewport[0]), static_cast<GLint>(viewport[1]),
-                 static_cast<GLsizei>(viewport[2]), static_cast<GLsizei>(viewport[3]));
+      glViewport(ViewportValue(viewport[0]), ViewportValue(viewport[1]),
+                 ViewportValue(viewport[2]), ViewportValue(viewport[3]));
     }
   }
 

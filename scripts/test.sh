@@ -23,6 +23,9 @@ for preset in linux linux-asan; do
   ctest --preset "$preset" -j "$jobs"
 done
 
+echo "== fuzz: bounded run"
+bash scripts/fuzz.sh
+
 echo "== the 64-bit Windows DLL under Wine"
 bash scripts/test-wine.sh
 
