@@ -1,4 +1,5 @@
 #include "host/PngImage.h"
+#include "host/OpenFile.h"
 
 #include <png.h>
 
@@ -6,16 +7,6 @@
 
 namespace host {
 namespace {
-
-// A FILE* opened from a UTF-8 path on every platform.
-std::FILE* OpenFile(const std::string& path, const char* mode) {
-#if defined(_WIN32)
-  std::FILE* file = nullptr;
-  return fopen_s(&file, path.c_str(), mode) == 0 ? file : nullptr;
-#else
-  return std::fopen(path.c_str(), mode);
-#endif
-}
 
 // Pictures larger than this are refused before any allocation: an input
 // texture this large is not a plausible video frame, and a corrupt header

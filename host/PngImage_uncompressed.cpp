@@ -11,18 +11,11 @@
 #include <vector>
 
 #include "host/PngImage.h"
+#include "host/OpenFile.h"
 
 namespace host {
 namespace {
 
-std::FILE* OpenFile(const std::string& path, const char* mode) {
-#if defined(_WIN32)
-  std::FILE* file = nullptr;
-  return fopen_s(&file, path.c_str(), mode) == 0 ? file : nullptr;
-#else
-  return std::fopen(path.c_str(), mode);
-#endif
-}
 
 std::uint32_t Crc32(const std::uint8_t* bytes, std::size_t size) {
   static const std::vector<std::uint32_t> table = [] {

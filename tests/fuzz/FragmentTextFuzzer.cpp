@@ -16,14 +16,6 @@
 #include "tests/fuzz/FuzzInput.h"
 #include "tests/fuzz/StubDriver.h"
 
-void FuzzFinding(const char* what) {
-  std::fprintf(stderr, "fuzz finding: %s\n", what);
-  if (!stub_driver::FirstFault().empty()) {
-    std::fprintf(stderr, "driver saw: %s\n", stub_driver::FirstFault().c_str());
-  }
-  std::abort();
-}
-
 namespace {
 
 void Expect(bool condition, const char* what) {

@@ -26,14 +26,6 @@
 #include "tests/fuzz/FuzzInput.h"
 #include "tests/fuzz/StubDriver.h"
 
-void FuzzFinding(const char* what) {
-  std::fprintf(stderr, "fuzz finding: %s\n", what);
-  if (!stub_driver::FirstFault().empty()) {
-    std::fprintf(stderr, "driver saw: %s\n", stub_driver::FirstFault().c_str());
-  }
-  std::abort();
-}
-
 namespace {
 
 constexpr FFUInt32 kRegisteredParameters = 3;  // Speed, Distort, Mode

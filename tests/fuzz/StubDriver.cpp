@@ -1,11 +1,13 @@
 #include "tests/fuzz/StubDriver.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <set>
 
 #include "gl/GLExtensionEntries.h"
+#include "tests/fuzz/FuzzInput.h"
 #include "platform/Platform.h"
 
 namespace stub_driver {
@@ -355,3 +357,13 @@ void GLAPIENTRY glTexCoord2f(GLfloat, GLfloat) {}
 void GLAPIENTRY glVertex2f(GLfloat, GLfloat) {}
 
 }  // extern "C"
+
+// A finding stops the run with what went wrong and the driver's first
+// complaint, so the fuzzer keeps the input that caused it.
+void FuzzFinding(const char* what) {
+  std::fprintf(stderr, "fuzz finding: %s\n", what);
+  if (!stub_driver::FirstFault().empty()) {
+    std::fprintf(stderr, "driver saw: %s\n", stub_driver::FirstFault().c_str());
+  }
+  std::abort();
+}

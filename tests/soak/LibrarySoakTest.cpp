@@ -87,15 +87,7 @@ TEST(LibrarySoak, InstancesComeAndGoWithFlatMemoryAndNoSurvivingObjects) {
   soak::RunCycles("library soak", SOAK_CYCLES,
                   [&target](int cycle) { return Cycle(cycle, target); });
 
-  const soak::ObjectCensus after = soak::CountObjects();
-  std::printf("library soak: objects alive besides the host's: %d textures, %d framebuffers, "
-              "%d programs, %d shaders\n",
-              after.textures - hostOnly.textures, after.framebuffers - hostOnly.framebuffers,
-              after.programs - hostOnly.programs, after.shaders - hostOnly.shaders);
-  EXPECT_EQ(after.textures, hostOnly.textures);
-  EXPECT_EQ(after.framebuffers, hostOnly.framebuffers);
-  EXPECT_EQ(after.programs, hostOnly.programs);
-  EXPECT_EQ(after.shaders, hostOnly.shaders);
+  soak::ExpectNoObjectsBeyond("library soak", hostOnly);
 }
 
 }  // namespace

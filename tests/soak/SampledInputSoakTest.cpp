@@ -83,15 +83,7 @@ TEST(SampledInputSoak, InputCopiesComeAndGoWithFlatMemoryAndNoSurvivingObjects) 
   soak::RunCycles("sampled-input soak", SOAK_CYCLES,
                   [&target](int cycle) { return Cycle(cycle, target); });
 
-  const soak::ObjectCensus after = soak::CountObjects();
-  std::printf("sampled-input soak: objects alive besides the host's: %d textures, "
-              "%d framebuffers, %d programs, %d shaders\n",
-              after.textures - hostOnly.textures, after.framebuffers - hostOnly.framebuffers,
-              after.programs - hostOnly.programs, after.shaders - hostOnly.shaders);
-  EXPECT_EQ(after.textures, hostOnly.textures);
-  EXPECT_EQ(after.framebuffers, hostOnly.framebuffers);
-  EXPECT_EQ(after.programs, hostOnly.programs);
-  EXPECT_EQ(after.shaders, hostOnly.shaders);
+  soak::ExpectNoObjectsBeyond("sampled-input soak", hostOnly);
 }
 
 }  // namespace

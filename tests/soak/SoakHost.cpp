@@ -55,6 +55,18 @@ ObjectCensus CountObjects() {
   return census;
 }
 
+void ExpectNoObjectsBeyond(const char* name, const ObjectCensus& hostOnly) {
+  const ObjectCensus after = CountObjects();
+  std::printf("%s: objects alive besides the host's: %d textures, %d framebuffers, "
+              "%d programs, %d shaders\n",
+              name, after.textures - hostOnly.textures, after.framebuffers - hostOnly.framebuffers,
+              after.programs - hostOnly.programs, after.shaders - hostOnly.shaders);
+  EXPECT_EQ(after.textures, hostOnly.textures);
+  EXPECT_EQ(after.framebuffers, hostOnly.framebuffers);
+  EXPECT_EQ(after.programs, hostOnly.programs);
+  EXPECT_EQ(after.shaders, hostOnly.shaders);
+}
+
 InputTexture::InputTexture(int width, int height) {
   const int hardwareWidth = width * 2;
   const int hardwareHeight = height * 2;

@@ -52,6 +52,9 @@ struct ObjectCensus {
 // plugin was ever given lies below the limit.
 constexpr unsigned kNameLimit = 1u << 16;
 ObjectCensus CountObjects();
+// Prints how many objects are alive beyond the host's own and checks that
+// none is.
+void ExpectNoObjectsBeyond(const char* name, const ObjectCensus& hostOnly);
 
 // What a host's buffer swap does for the soak: waits until the frame is
 // drawn. Mesa's llvmpipe keeps every queued frame, and the shader variants
