@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The first thing to run on a fresh clone: installs what the build needs,
-# builds the Linux plugin and the headless host, checks the plugin, and
+# builds the plugin (Linux, and the 32- and 64-bit Windows DLLs) and the
+# headless host, checks the plugin, and
 # renders a preview of the effect with its default settings into out/:
 # a contact sheet of 12 frames over three seconds (out/preview.png), and an
 # animated GIF (out/preview.gif) when ffmpeg is installed. No display or GPU
@@ -14,6 +15,15 @@ bash scripts/install-deps.sh
 build_dir=${PREVIEW_BUILD_DIR:-build/linux}
 cmake --preset linux -B "$build_dir" >/dev/null
 cmake --build "$build_dir" -j "$(nproc)" --target ffgl-host HelixmorphicsV1
+
+# The Windows DLLs too (32-bit for the hosts, 64-bit), unless asked not to.
+if [ "${PREVIEW_LINUX_ONLY:-0}" != 1 ]; then
+  for preset in mingw-i686 mingw-x86_64; do
+    cmake --preset "$preset" >/dev/null
+    cmake --build --preset "$preset" -j "$(nproc)" --target HelixmorphicsV1 >/dev/null
+    echo "built build/$preset/plugin/HelixmorphicsV1.dll"
+  done
+fi
 
 host=$build_dir/ffgl-host
 plugin=$build_dir/plugin/HelixmorphicsV1.so
