@@ -79,9 +79,7 @@ bool ReadPng(const std::string& path, RgbaImage&, std::string& error) {
 }
 
 bool WritePng(const std::string& path, const RgbaImage& image, std::string& error) {
-  if (image.width <= 0 || image.height <= 0 ||
-      image.pixels.size() != static_cast<std::size_t>(image.width) *
-                                 static_cast<std::size_t>(image.height) * 4) {
+  if (!image.HasPixels()) {
     error = "cannot write '" + path + "': the picture has no pixels";
     return false;
   }

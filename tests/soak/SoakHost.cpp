@@ -67,25 +67,19 @@ void ExpectNoObjectsBeyond(const char* name, const ObjectCensus& hostOnly) {
   EXPECT_EQ(after.shaders, hostOnly.shaders);
 }
 
-InputTexture::InputTexture(int width, int height) {
-  const int hardwareWidth = width * 2;
-  const int hardwareHeight = height * 2;
-  const std::vector<std::uint8_t> texels(static_cast<std::size_t>(hardwareWidth) * hardwareHeight * 4,
-                                         200);
-  GLuint name = 0;
-  glGenTextures(1, &name);
-  glBindTexture(GL_TEXTURE_2D, name);
-  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, hardwareWidth, hardwareHeight, 0, GL_RGBA,
-               GL_UNSIGNED_BYTE, texels.data());
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-  glBindTexture(GL_TEXTURE_2D, 0);
-  record = FFGLTextureStruct{static_cast<FFUInt32>(width), static_cast<FFUInt32>(height),
-                             static_cast<FFUInt32>(hardwareWidth),
-                             static_cast<FFUInt32>(hardwareHeight), name};
+namespace {
+host::RgbaImage UniformPicture(int width, int height) {
+  host::RgbaImage picture;
+  picture.width = width;
+  picture.height = height;
+  picture.pixels.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4,
+                        200);
+  return picture;
 }
+}  // namespace
 
-InputTexture::~InputTexture() { glDeleteTextures(1, &record.Handle); }
+InputTexture::InputTexture(int width, int height)
+    : texture(UniformPicture(width, height)), record(*texture.Record()) {}
 
 void RunCycles(const char* name, int count, const std::function<bool(int)>& cycle) {
   const int warmUp = count / 10;

@@ -8,6 +8,7 @@
 
 #include "host/GLContext.h"
 #include "host/HostGL.h"
+#include "host/InputTexture.h"
 #include "plugin/FreeFrame.h"
 
 namespace soak {
@@ -62,15 +63,13 @@ void ExpectNoObjectsBeyond(const char* name, const ObjectCensus& hostOnly);
 // grows without any fault of the plugin.
 inline void PresentFrame() { glFinish(); }
 
-// A host texture of the given picture size in a texture twice as large
-// (hosts round up), filled with one colour; deleted with the object.
+// A host texture of the given picture size, filled with one colour, in a
+// power-of-two allocation as hosts make them; deleted with the object.
 class InputTexture {
  public:
   InputTexture(int width, int height);
-  ~InputTexture();
-  InputTexture(const InputTexture&) = delete;
-  InputTexture& operator=(const InputTexture&) = delete;
-  FFGLTextureStruct record{};
+  host::InputTexture texture;
+  FFGLTextureStruct& record;
 };
 
 // Runs `cycle` for cycles 0 .. count - 1 (stopping at the first that gives
