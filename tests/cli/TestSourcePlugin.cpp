@@ -1,8 +1,9 @@
 // A small FreeFrame GL source plugin, not built from the product's code, so
-// the command-line host is checked against a second plugin. Built three
+// the command-line host is checked against a second plugin. Built several
 // ways: well-behaved; one that leaves its program current after a frame
 // (validate must name the GL state check); one that refuses every instance;
-// one that allocates on the heap in every frame.
+// one that allocates on the heap in every frame; one that leaks a block on
+// every instance (the sanitizer run must report it).
 #define GL_GLEXT_PROTOTYPES 1
 #include <GL/gl.h>
 #include <GL/glext.h>
@@ -54,6 +55,12 @@ FFWord Instantiate(const FFGLViewportStruct* viewport) {
   const bool refuse = false;
 #endif
   if (viewport == nullptr || refuse) return FF_FAIL;
+#if defined(TEST_PLUGIN_LEAKS_AN_ALLOCATION)
+  // A block nothing points to once the next line has run: a real leak.
+  [[maybe_unused]] static int* volatile forgotten = nullptr;
+  forgotten = new int[32];
+  forgotten = nullptr;
+#endif
   for (int i = 0; i < 8; ++i) {
     if (!live[i]) {
       live[i] = true;
