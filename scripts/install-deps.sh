@@ -24,6 +24,13 @@ if ((${#missing[@]})); then
   sudo=""
   [ "$(id -u)" -eq 0 ] || sudo="sudo"
   echo "Installing: ${missing[*]}"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
+  log=$(mktemp)
+  if ! { $sudo apt-get update -qq && DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"; } >"$log" 2>&1; then
+    tail -n 40 "$log" >&2
+    rm -f "$log"
+    echo "install-deps: installing the packages failed (the lines above say why)" >&2
+    exit 1
+  fi
+  rm -f "$log"
+  echo "Installed ${#missing[@]} packages"
 fi
