@@ -2,6 +2,10 @@
 // and FF_DEINSTANTIATEGL has not yet destroyed. The entry point checks every
 // instance identifier against it, so a stale or made-up identifier is
 // answered with FF_FAIL instead of being dereferenced.
+//
+// Host threads may add, remove and look up at the same time. A lookup takes
+// no lock: it scans slots that never move, so a frame on one instance never
+// waits for another thread's instantiation.
 #pragma once
 
 #include "plugin/FreeFrame.h"
@@ -16,6 +20,5 @@ bool Add(CFreeFrameGLPlugin* instance);
 void Remove(CFreeFrameGLPlugin* instance);
 // The live instance with this identifier, or null.
 CFreeFrameGLPlugin* Find(FFWord identifier);
-FFUInt32 Count();
 
 }  // namespace live_instances

@@ -1,181 +1,122 @@
 // plugMain: the library's one export. Every host request arrives here as a
 // function code and is answered by the registration record, the template
 // instance (which describes parameters and capabilities) or the live
-// instance the host names.
+// instance the host names. Host threads may call it at the same time.
+#include "plugin/PlugMain.h"
+
 #include "plugin/FFGLPluginRegistration.h"
 #include "plugin/FreeFrame.h"
 #include "plugin/FreeFrameGLPlugin.h"
+#include "plugin/Instantiation.h"
 #include "plugin/LiveInstances.h"
-#include "plugin/PlugMain.h"
+#include "plugin/TemplateInstance.h"
 
 namespace {
 
-CFreeFrameGLPlugin* templateInstance = nullptr;
+using Plugin = CFreeFrameGLPlugin;
 
-// A host that unloads the library without FF_DEINITIALISE would otherwise
-// lose the template's memory on every load; it makes no GL call, so it can
-// be destroyed at unload.
-struct TemplateReleaseAtUnload {
-  ~TemplateReleaseAtUnload() {
-    delete templateInstance;
-    templateInstance = nullptr;
-  }
-} templateReleaseAtUnload;
-
-FFUInt32 EnsureTemplateInstance() {
-  if (currentRegistration == nullptr) return FF_FAIL;
-  if (templateInstance != nullptr) return FF_SUCCESS;
-  const FFUInt32 result = currentRegistration->Factory()(&templateInstance);
-  if (result == FF_FAIL || templateInstance == nullptr) {
-    templateInstance = nullptr;
-    return FF_FAIL;
-  }
-  return FF_SUCCESS;
+template <typename T>
+FFWord Word(T* address) {
+  return reinterpret_cast<FFWord>(address);
 }
 
-void DestroyTemplateInstance() {
-  delete templateInstance;
-  templateInstance = nullptr;
+// A record the registration holds, or null when there is none.
+template <typename Record>
+FFWord FromRecord(const Record* (CFFGLPluginRegistration::*record)() const) {
+  return currentRegistration != nullptr ? Word((currentRegistration->*record)()) : 0;
+}
+
+// Codes the template answers: `failure` when it cannot be made.
+template <typename Answer>
+FFWord FromTemplate(FFWord failure, Answer answer) {
+  const template_instance::Reader templ;
+  return templ ? static_cast<FFWord>(answer(*templ)) : failure;
+}
+
+// Codes that name an instance: FF_FAIL unless it is a live one.
+template <typename Answer>
+FFWord OnInstance(FFWord identifier, Answer answer) {
+  Plugin* instance = live_instances::Find(identifier);
+  return instance != nullptr ? static_cast<FFWord>(answer(*instance)) : FF_FAIL;
 }
 
 // The template's type for a parameter; unregistered when it cannot be made.
-FFUInt32 TemplateParameterType(FFUInt32 index) {
-  if (EnsureTemplateInstance() != FF_SUCCESS) return FF_FAIL;
-  return templateInstance->GetParameterType(index);
+FFUInt32 ParameterType(FFUInt32 index) {
+  return static_cast<FFUInt32>(
+      FromTemplate(FF_FAIL, [index](const Plugin& t) { return t.GetParameterType(index); }));
 }
 
-FFWord GetPluginCaps(FFUInt32 capability) {
+FFWord Capability(const Plugin& t, FFUInt32 capability) {
+  const auto count = [](int value) { return value < 0 ? 0 : static_cast<FFWord>(value); };
   switch (capability) {
-    case FF_CAP_PROCESSOPENGL:
-      return 1;
-    case FF_CAP_SETTIME:
-      return templateInstance->SupportsTime() ? 1 : 0;
-    case FF_CAP_MINIMUMINPUTFRAMES: {
-      const int minimum = templateInstance->GetMinimumInputs();
-      return minimum < 0 ? 0 : static_cast<FFWord>(minimum);
-    }
-    case FF_CAP_MAXIMUMINPUTFRAMES: {
-      const int maximum = templateInstance->GetMaximumInputs();
-      return maximum < 0 ? 0 : static_cast<FFWord>(maximum);
-    }
-    default:
-      return 0;
+    case FF_CAP_PROCESSOPENGL: return 1;
+    case FF_CAP_SETTIME: return t.SupportsTime() ? 1 : 0;
+    case FF_CAP_MINIMUMINPUTFRAMES: return count(t.GetMinimumInputs());
+    case FF_CAP_MAXIMUMINPUTFRAMES: return count(t.GetMaximumInputs());
+    default: return 0;
   }
 }
 
-void DestroyInstance(CFreeFrameGLPlugin* instance) {
-  live_instances::Remove(instance);
-  delete instance;
+FFWord SetParameter(Plugin& instance, const SetParameterStruct* set) {
+  if (set == nullptr) return FF_FAIL;
+  const FFUInt32 index = set->ParameterNumber;
+  if (ParameterType(index) == FF_TYPE_TEXT) {
+    return instance.SetTextParameter(index, reinterpret_cast<const char*>(set->NewParameterValue));
+  }
+  return instance.SetFloatParameter(index, FFFloatFromWord(set->NewParameterValue));
 }
 
-FFWord InstantiateGL(const FFGLViewportStruct* viewport) {
-  if (currentRegistration == nullptr || viewport == nullptr) return FF_FAIL;
-  if (EnsureTemplateInstance() != FF_SUCCESS) return FF_FAIL;
-  CFreeFrameGLPlugin* instance = nullptr;
-  const FFUInt32 made = currentRegistration->Factory()(&instance);
-  if (made == FF_FAIL || instance == nullptr) return FF_FAIL;
-  instance->selfInstance = instance;
-
-  // Start from the registered defaults, applied through the instance's own
-  // setters. The indices walked are 0 to count - 1.
-  const FFUInt32 count = templateInstance->GetParameterCount();
-  for (FFUInt32 i = 0; i < count; ++i) {
-    const FFUInt32 type = templateInstance->GetParameterType(i);
-    const FFWord defaultWord = templateInstance->GetParameterDefault(i);
-    const FFUInt32 result =
-        type == FF_TYPE_TEXT
-            ? instance->SetTextParameter(i, reinterpret_cast<const char*>(defaultWord))
-            : instance->SetFloatParameter(i, FFFloatFromWord(defaultWord));
-    if (result == FF_FAIL) {
-      delete instance;
-      return FF_FAIL;
-    }
-  }
-
-  if (instance->InitGL(viewport) != FF_SUCCESS) {
-    instance->DeInitGL();
-    delete instance;
-    return FF_FAIL;
-  }
-  if (!live_instances::Add(instance)) {
-    instance->DeInitGL();
-    delete instance;
-    return FF_FAIL;
-  }
-  return reinterpret_cast<FFWord>(instance);
+FFWord GetParameter(Plugin& instance, FFUInt32 index) {
+  if (ParameterType(index) == FF_TYPE_TEXT) return instance.GetTextParameter(index);
+  return FFWordFromFloat(instance.GetFloatParameter(index));
 }
 
-FFWord Dispatch(FFUInt32 functionCode, FFWord inputValue, FFWord instanceId) {
-  const auto index = static_cast<FFUInt32>(inputValue);
-  switch (functionCode) {
+FFWord Dispatch(FFUInt32 code, FFWord input, FFWord id) {
+  const auto index = static_cast<FFUInt32>(input);
+  switch (code) {
     case FF_GETINFO:
-      return currentRegistration != nullptr
-                 ? reinterpret_cast<FFWord>(currentRegistration->Info())
-                 : 0;
+      return FromRecord(&CFFGLPluginRegistration::Info);
     case FF_INITIALISE:
-      return EnsureTemplateInstance();
+      return FromTemplate(FF_FAIL, [](const Plugin&) { return FF_SUCCESS; });
     case FF_DEINITIALISE:
-      DestroyTemplateInstance();
+      template_instance::Destroy();
       return FF_SUCCESS;
     case FF_GETNUMPARAMETERS:
-      if (EnsureTemplateInstance() != FF_SUCCESS) return FF_FAIL;
-      return templateInstance->GetParameterCount();
+      return FromTemplate(FF_FAIL, [](const Plugin& t) { return t.GetParameterCount(); });
     case FF_GETPARAMETERNAME:
-      if (EnsureTemplateInstance() != FF_SUCCESS) return 0;
-      return reinterpret_cast<FFWord>(templateInstance->GetParameterName(index));
+      return FromTemplate(0, [index](const Plugin& t) { return Word(t.GetParameterName(index)); });
     case FF_GETPARAMETERDEFAULT:
-      if (EnsureTemplateInstance() != FF_SUCCESS) return FF_FAIL;
-      return templateInstance->GetParameterDefault(index);
-    case FF_GETPARAMETERTYPE:
-      if (EnsureTemplateInstance() != FF_SUCCESS) return FF_FAIL;
-      return templateInstance->GetParameterType(index);
-    case FF_GETPLUGINCAPS:
-      if (EnsureTemplateInstance() != FF_SUCCESS) return FF_FAIL;
-      return GetPluginCaps(index);
-    case FF_GETEXTENDEDINFO:
-      return currentRegistration != nullptr
-                 ? reinterpret_cast<FFWord>(currentRegistration->ExtendedInfo())
-                 : 0;
-    case FF_INSTANTIATEGL:
-      return InstantiateGL(reinterpret_cast<const FFGLViewportStruct*>(inputValue));
-    default:
-      break;
-  }
-
-  // The remaining handled codes name an instance: only a live one is used.
-  CFreeFrameGLPlugin* instance = live_instances::Find(instanceId);
-  switch (functionCode) {
+      return FromTemplate(FF_FAIL, [index](const Plugin& t) { return t.GetParameterDefault(index); });
     case FF_GETPARAMETERDISPLAY:
-      if (instance == nullptr) return FF_FAIL;
-      return reinterpret_cast<FFWord>(instance->GetParameterDisplay(index));
-    case FF_SETPARAMETER: {
-      const auto* set = reinterpret_cast<const SetParameterStruct*>(inputValue);
-      if (instance == nullptr || set == nullptr) return FF_FAIL;
-      if (TemplateParameterType(set->ParameterNumber) == FF_TYPE_TEXT) {
-        return instance->SetTextParameter(set->ParameterNumber,
-                                          reinterpret_cast<const char*>(set->NewParameterValue));
-      }
-      return instance->SetFloatParameter(set->ParameterNumber,
-                                         FFFloatFromWord(set->NewParameterValue));
-    }
+      return OnInstance(id, [index](Plugin& p) { return Word(p.GetParameterDisplay(index)); });
+    case FF_SETPARAMETER:
+      return OnInstance(id, [input](Plugin& p) {
+        return SetParameter(p, reinterpret_cast<const SetParameterStruct*>(input));
+      });
     case FF_GETPARAMETER:
-      if (instance == nullptr) return FF_FAIL;
-      if (TemplateParameterType(index) == FF_TYPE_TEXT) return instance->GetTextParameter(index);
-      return FFWordFromFloat(instance->GetFloatParameter(index));
+      return OnInstance(id, [index](Plugin& p) { return GetParameter(p, index); });
+    case FF_GETPLUGINCAPS:
+      return FromTemplate(FF_FAIL, [index](const Plugin& t) { return Capability(t, index); });
+    case FF_GETEXTENDEDINFO:
+      return FromRecord(&CFFGLPluginRegistration::ExtendedInfo);
+    case FF_GETPARAMETERTYPE:
+      return FromTemplate(FF_FAIL, [index](const Plugin& t) { return t.GetParameterType(index); });
     case FF_GETINPUTSTATUS:
-      if (instance == nullptr) return FF_FAIL;
-      return instance->GetInputStatus(index);
+      return OnInstance(id, [index](Plugin& p) { return p.GetInputStatus(index); });
     case FF_PROCESSOPENGL:
-      if (instance == nullptr || inputValue == 0) return FF_FAIL;
-      return instance->ProcessOpenGL(reinterpret_cast<const ProcessOpenGLStruct*>(inputValue));
+      return OnInstance(id, [input](Plugin& p) {
+        const auto* frame = reinterpret_cast<const ProcessOpenGLStruct*>(input);
+        return frame != nullptr ? p.ProcessOpenGL(frame) : FF_FAIL;
+      });
+    case FF_INSTANTIATEGL:
+      return InstantiateGL(reinterpret_cast<const FFGLViewportStruct*>(input));
     case FF_DEINSTANTIATEGL:
-      if (instance == nullptr) return FF_FAIL;
-      instance->DeInitGL();
-      DestroyInstance(instance);
-      return FF_SUCCESS;
+      return OnInstance(id, [](Plugin& p) { return DeinstantiateGL(p); });
     case FF_SETTIME:
-      if (instance == nullptr || inputValue == 0) return FF_FAIL;
-      return instance->SetTime(*reinterpret_cast<const double*>(inputValue));
+      return OnInstance(id, [input](Plugin& p) {
+        const auto* time = reinterpret_cast<const double*>(input);
+        return time != nullptr ? p.SetTime(*time) : FF_FAIL;
+      });
     default:
       // FF_PROCESSFRAME, FF_INSTANTIATE, FF_DEINSTANTIATE, FF_PROCESSFRAMECOPY
       // and every code above FF_SETTIME.

@@ -21,7 +21,6 @@
 
 #include "plugin/FreeFrame.h"
 #include "plugin/FreeFrameGLPlugin.h"
-#include "plugin/LiveInstances.h"
 #include "plugin/PlugMain.h"
 #include "tests/fuzz/FuzzInput.h"
 #include "tests/fuzz/StubDriver.h"
@@ -394,9 +393,13 @@ class HostScript {
   void Finish() {
     for (FFWord id : std::vector<FFWord>(live_)) {
       Expect(plugMain(FF_DEINSTANTIATEGL, 0, id) == FF_SUCCESS, "a live instance was not destroyed");
+      Forget(id);
     }
     Expect(plugMain(FF_DEINITIALISE, 0, 0) == FF_SUCCESS, "FF_DEINITIALISE failed");
-    Expect(live_instances::Count() == 0, "the plugin still lists instances the host destroyed");
+    for (FFWord id : stale_) {
+      Expect(plugMain(FF_GETINPUTSTATUS, 0, id) == FF_FAIL,
+             "the plugin still lists instances the host destroyed");
+    }
     Expect(stub_driver::FirstFault().empty(), "the plugin misused an OpenGL object");
     Expect(stub_driver::LiveTextures() == 0, "a texture of the plugin survived its instance");
     Expect(stub_driver::LiveFramebuffers() == 0, "a framebuffer of the plugin survived its instance");
