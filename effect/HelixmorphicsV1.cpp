@@ -64,20 +64,21 @@ void HelixmorphicsV1::ResetState() {
   copyFramebuffer = 0;
 }
 
-float* HelixmorphicsV1::ParameterField(FFUInt32 index) {
-  float* const fields[] = {&userSpeed, &userMouseX,     &userMouseY, &userMouseLeftX, &userMouseLeftY,
-                           &userRed,   &userGreen,      &userBlue,   &userAlpha};
+std::atomic<float>* HelixmorphicsV1::ParameterField(FFUInt32 index) {
+  std::atomic<float>* const fields[] = {&userSpeed, &userMouseX, &userMouseY,
+                                        &userMouseLeftX, &userMouseLeftY, &userRed,
+                                        &userGreen, &userBlue, &userAlpha};
   return index < sizeof fields / sizeof fields[0] ? fields[index] : nullptr;
 }
 
 FFUInt32 HelixmorphicsV1::SetFloatParameter(FFUInt32 index, float value) {
-  float* field = ParameterField(index);
+  std::atomic<float>* field = ParameterField(index);
   if (field == nullptr) return FF_FAIL;
-  *field = value;  // stored as given: no clamping
+  field->store(value);  // stored as given: no clamping
   return FF_SUCCESS;
 }
 
 float HelixmorphicsV1::GetFloatParameter(FFUInt32 index) {
-  const float* field = ParameterField(index);
-  return field != nullptr ? *field : -1.0f;
+  const std::atomic<float>* field = ParameterField(index);
+  return field != nullptr ? field->load() : -1.0f;
 }

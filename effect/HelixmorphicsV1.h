@@ -3,6 +3,7 @@
 // the viewport, its parameters and up to two input textures.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -47,17 +48,18 @@ class HelixmorphicsV1 : public CFreeFrameGLPlugin {
                         GLenum textureUnit, GLuint* framebuffer, GLuint hostFramebuffer);
 
   // Parameters 0 to 8 ("Speed", "Distort", "Mode", then six the host is not
-  // told of).
-  float userSpeed = 0.5f;
-  float userMouseX = 0.5f;
-  float userMouseY = 0.5f;
-  float userMouseLeftX = 0.5f;
-  float userMouseLeftY = 0.5f;
+  // told of). Atomic: a host's interface thread may set them while its
+  // render thread draws.
+  std::atomic<float> userSpeed{0.5f};
+  std::atomic<float> userMouseX{0.5f};
+  std::atomic<float> userMouseY{0.5f};
+  std::atomic<float> userMouseLeftX{0.5f};
+  std::atomic<float> userMouseLeftY{0.5f};
   // 1.0 each: an input colour that changes nothing.
-  float userRed = 1.0f;
-  float userGreen = 1.0f;
-  float userBlue = 1.0f;
-  float userAlpha = 1.0f;
+  std::atomic<float> userRed{1.0f};
+  std::atomic<float> userGreen{1.0f};
+  std::atomic<float> userBlue{1.0f};
+  std::atomic<float> userAlpha{1.0f};
 
   bool initialized = false;
   GLuint channelTexture[4] = {0, 0, 0, 0};
@@ -94,7 +96,7 @@ class HelixmorphicsV1 : public CFreeFrameGLPlugin {
   GLint inputColourLocation = -1;
 
  private:
-  float* ParameterField(FFUInt32 index);
+  std::atomic<float>* ParameterField(FFUInt32 index);
   void LocateUniforms();
   void DeleteChannelTextures();
   void UploadUniforms(const GLuint channelHandle[2]);

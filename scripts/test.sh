@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs the whole test suite on a fresh Debian 12 machine: installs what is
 # missing, builds the four presets, runs the test suite under the normal and
-# the sanitizer build, and checks the Windows DLLs.
+# the sanitizer build and the concurrent-hosts test under the thread
+# sanitizer, and checks the Windows DLLs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -22,6 +23,13 @@ for preset in linux linux-asan; do
   cmake --build --preset "$preset" -j "$jobs"
   ctest --preset "$preset" -j "$jobs"
 done
+
+# Only the plugin and the concurrent-hosts test: the rest of the suite is not
+# run under the thread sanitizer.
+echo "== concurrent hosts under ThreadSanitizer"
+cmake --preset linux-tsan >/dev/null
+cmake --build --preset linux-tsan -j "$jobs"
+ctest --preset linux-tsan
 
 echo "== fuzz: bounded run"
 bash scripts/fuzz.sh

@@ -1,0 +1,262 @@
+// The shipped library called from several host threads at once, as hosts
+// with a render thread per output and an interface thread do. Render
+// threads, each with its own OpenGL context, make, draw (with and without
+// inputs) and destroy instances and draw one long-lived instance each;
+// describing threads ask for the plugin's parameters and capabilities and
+// deinitialise it now and then; a parameter thread sets and reads the
+// long-lived instances while they draw and names identifiers that were never
+// instances. Every result word is checked, and at the end no object of the
+// plugin is left in any context. The linux-tsan build runs it under
+// ThreadSanitizer, which must find no data race in the plugin.
+#include <EGL/egl.h>
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "host/HostFramebuffer.h"
+#include "host/PluginLibrary.h"
+#include "tests/soak/SoakHost.h"
+
+namespace {
+
+constexpr int kRenderThreads = 3;
+constexpr int kDescribingThreads = 2;
+constexpr FFGLViewportStruct kViewport{0, 0, 64, 64};
+constexpr FFUInt32 kSpeedDefaultBits = 0x3DCCCCCD;  // 0.1f
+
+host::PluginLibrary& Plugin() {
+  static host::PluginLibrary* library = [] {
+    std::string error;
+    host::PluginLibrary* loaded = host::PluginLibrary::Load(HELIX_PLUGIN_PATH, error).release();
+    if (loaded == nullptr) {
+      std::fprintf(stderr, "stress test cannot run: %s\n", error.c_str());
+      std::abort();
+    }
+    return loaded;
+  }();
+  return *library;
+}
+
+FFWord Call(FFUInt32 code, FFWord input = 0, FFWord instance = 0) {
+  return Plugin().Call(code, input, instance);
+}
+template <typename Record>
+FFWord Call(FFUInt32 code, Record* input, FFWord instance = 0) {
+  return Call(code, reinterpret_cast<FFWord>(input), instance);
+}
+
+// What the threads share: when to stop, the long-lived instances, and the
+// first wrong result word any of them saw.
+struct Stress {
+  std::atomic<bool> stop{false};
+  std::atomic<int> renderersReady{0};
+  std::atomic<bool> parameterCallsDone{false};
+  std::atomic<FFWord> longLived[kRenderThreads] = {};
+  std::atomic<long> calls{0};
+  std::atomic<long> frames{0};
+  std::mutex faultLock;
+  std::string firstFault;
+  int faults = 0;
+
+  void Expect(bool condition, const char* thread, const char* what, FFWord got) {
+    calls.fetch_add(1, std::memory_order_relaxed);
+    if (condition) return;
+    const std::lock_guard<std::mutex> hold(faultLock);
+    if (faults++ == 0) {
+      firstFault = std::string(thread) + ": " + what + " gave 0x" + std::to_string(got);
+    }
+  }
+};
+
+// The contexts stay until the process ends: the display they share must not
+// be terminated under another thread, and unloading Mesa's driver at exit
+// would hide its allocations from the leak checker.
+std::vector<std::unique_ptr<host::GLContext>>& Contexts() {
+  static auto* contexts = new std::vector<std::unique_ptr<host::GLContext>>(kRenderThreads);
+  return *contexts;
+}
+
+// Between rounds of the describing and parameter threads: they are there to
+// overlap the render threads' calls, not to take their processor time.
+void Pause() { std::this_thread::sleep_for(std::chrono::microseconds(200)); }
+
+void Frame(Stress& s, FFWord id, const host::HostFramebuffer& target,
+           FFGLTextureStruct** inputs) {
+  target.Bind();
+  ProcessOpenGLStruct frame{inputs != nullptr ? 2u : 0u, inputs, target.Framebuffer()};
+  const FFWord result = Call(FF_PROCESSOPENGL, &frame, id);
+  s.Expect(result == FF_SUCCESS, "render", "FF_PROCESSOPENGL", result);
+  soak::PresentFrame();
+  s.frames.fetch_add(1, std::memory_order_relaxed);
+}
+
+// Keeps making, drawing and destroying instances in the thread's context.
+void DrawUntilStopped(Stress& s, int thread) {
+  const host::HostFramebuffer target(soak::GL(), 64, 64);
+  soak::InputTexture first(16, 16);
+  soak::InputTexture second(8, 12);
+  FFGLTextureStruct* inputs[2] = {&first.record, &second.record};
+  const soak::ObjectCensus hostOnly = soak::CountObjects();
+
+  const FFWord longLived = Call(FF_INSTANTIATEGL, &kViewport);
+  s.Expect(longLived != FF_FAIL, "render", "FF_INSTANTIATEGL", longLived);
+  if (longLived != FF_FAIL) s.longLived[thread].store(longLived);
+  s.renderersReady.fetch_add(1);
+
+  for (int cycle = 0; !s.stop.load(); ++cycle) {
+    const FFWord id = Call(FF_INSTANTIATEGL, &kViewport);
+    s.Expect(id != FF_FAIL, "render", "FF_INSTANTIATEGL", id);
+    if (id == FF_FAIL) break;
+    const FFWord speed = Call(FF_GETPARAMETER, 0, id);
+    s.Expect(speed == kSpeedDefaultBits, "render", "FF_GETPARAMETER of a new instance", speed);
+    SetParameterStruct mode{2, FFWordFromFloat(static_cast<float>(cycle % 4) / 4.0f)};
+    const FFWord set = Call(FF_SETPARAMETER, &mode, id);
+    s.Expect(set == FF_SUCCESS, "render", "FF_SETPARAMETER", set);
+    Frame(s, id, target, nullptr);
+    Frame(s, id, target, inputs);
+    const FFWord destroyed = Call(FF_DEINSTANTIATEGL, 0, id);
+    s.Expect(destroyed == FF_SUCCESS, "render", "FF_DEINSTANTIATEGL", destroyed);
+    if (longLived != FF_FAIL) Frame(s, longLived, target, cycle % 2 == 0 ? inputs : nullptr);
+  }
+
+  // The long-lived instance goes once nothing else names it.
+  while (!s.parameterCallsDone.load()) std::this_thread::yield();
+  if (longLived != FF_FAIL) {
+    const FFWord destroyed = Call(FF_DEINSTANTIATEGL, 0, longLived);
+    s.Expect(destroyed == FF_SUCCESS, "render", "FF_DEINSTANTIATEGL", destroyed);
+  }
+  soak::ExpectNoObjectsBeyond("a render thread's context", hostOnly);
+}
+
+// Each thread makes its own context, which also binds the desktop OpenGL API
+// on that thread (EGL keeps the bound API per thread).
+void Render(Stress& s, int thread) {
+  std::string error;
+  Contexts()[thread] = host::GLContext::Create(error);
+  if (Contexts()[thread] == nullptr) {
+    s.Expect(false, "render", error.c_str(), 0);
+    s.renderersReady.fetch_add(1);
+    return;
+  }
+  DrawUntilStopped(s, thread);
+  eglReleaseThread();
+}
+
+// Every describing code with its expected answer; one thread also
+// deinitialises now and then, so the template is made again under the
+// others. Returned texts are not read: a host must not use them across
+// another thread's FF_DEINITIALISE.
+void Describe(Stress& s, int thread) {
+  struct Question {
+    FFUInt32 code;
+    FFWord input;
+    FFWord expected;
+  };
+  constexpr FFWord kAny = ~FFWord{0} - 1;  // any non-zero word
+  const Question questions[] = {
+      {FF_GETINFO, 0, kAny},
+      {FF_INITIALISE, 0, FF_SUCCESS},
+      {FF_GETNUMPARAMETERS, 0, 3},
+      {FF_GETPARAMETERNAME, 0, kAny},
+      {FF_GETPARAMETERNAME, 2, kAny},
+      {FF_GETPARAMETERNAME, 3, 0},
+      {FF_GETPARAMETERDEFAULT, 0, kSpeedDefaultBits},
+      {FF_GETPARAMETERDEFAULT, 3, FF_FAIL},
+      {FF_GETPARAMETERTYPE, 1, FF_TYPE_STANDARD},
+      {FF_GETPARAMETERTYPE, 3, FF_FAIL},
+      {FF_GETPLUGINCAPS, FF_CAP_PROCESSOPENGL, 1},
+      {FF_GETPLUGINCAPS, FF_CAP_SETTIME, 0},
+      {FF_GETPLUGINCAPS, FF_CAP_MINIMUMINPUTFRAMES, 0},
+      {FF_GETPLUGINCAPS, FF_CAP_MAXIMUMINPUTFRAMES, 2},
+      {FF_GETEXTENDEDINFO, 0, kAny},
+      {21, 0, FF_FAIL},
+  };
+  for (int round = 0; !s.stop.load(); ++round) {
+    for (const Question& q : questions) {
+      const FFWord got = Call(q.code, q.input);
+      s.Expect(q.expected == kAny ? got != 0 && got != FF_FAIL : got == q.expected, "describe",
+               "a describing code", got);
+    }
+    const auto* info = reinterpret_cast<const PluginInfoStruct*>(Call(FF_GETINFO));
+    s.Expect(std::memcmp(info->PluginName, "Helixmorphics1_D", 16) == 0, "describe",
+             "FF_GETINFO's name", 0);
+    if (thread == 0 && round % 8 == 7) {
+      const FFWord got = Call(FF_DEINITIALISE);
+      s.Expect(got == FF_SUCCESS, "describe", "FF_DEINITIALISE", got);
+    }
+    Pause();
+  }
+}
+
+// Sets and reads back the long-lived instances' parameters while they draw,
+// and names identifiers that never were instances.
+void SetParameters(Stress& s) {
+  static const int kNotAnInstance = 0;
+  for (int round = 0; !s.stop.load(); ++round) {
+    for (const std::atomic<FFWord>& published : s.longLived) {
+      const FFWord id = published.load();
+      if (id == 0) continue;
+      const auto index = static_cast<FFUInt32>(round % 9);
+      const auto bits =
+          static_cast<FFUInt32>(FFWordFromFloat(static_cast<float>(round % 100) / 100.0f));
+      SetParameterStruct set{index, bits};
+      const FFWord setResult = Call(FF_SETPARAMETER, &set, id);
+      s.Expect(setResult == FF_SUCCESS, "parameters", "FF_SETPARAMETER", setResult);
+      const FFWord got = Call(FF_GETPARAMETER, index, id);
+      s.Expect(got == bits, "parameters", "FF_GETPARAMETER after a set", got);
+      const FFWord unknown = Call(FF_GETPARAMETER, 9, id);
+      s.Expect(unknown == FFWordFromFloat(-1.0f), "parameters", "FF_GETPARAMETER 9", unknown);
+      const FFWord input = Call(FF_GETINPUTSTATUS, 1, id);
+      s.Expect(input == 1, "parameters", "FF_GETINPUTSTATUS", input);
+      const double time = 1.5;
+      const FFWord timeResult = Call(FF_SETTIME, &time, id);
+      s.Expect(timeResult == FF_FAIL, "parameters", "FF_SETTIME", timeResult);
+
+      for (const FFWord madeUp : {FFWord{1}, FFWord{0xFFFFFFFF}, id + 8,
+                                  reinterpret_cast<FFWord>(&kNotAnInstance)}) {
+        const FFWord answer = Call(FF_SETPARAMETER, &set, madeUp);
+        s.Expect(answer == FF_FAIL, "parameters", "FF_SETPARAMETER on a made-up identifier",
+                 answer);
+        const FFWord status = Call(FF_GETINPUTSTATUS, 0, madeUp);
+        s.Expect(status == FF_FAIL, "parameters", "FF_GETINPUTSTATUS on a made-up identifier",
+                 status);
+      }
+    }
+    Pause();
+  }
+}
+
+TEST(ConcurrentHosts, ThreadsMakeDrawDescribeAndSetAtOnceWithEveryAnswerRight) {
+  soak::GL();  // the host's entry points, valid in every thread's context
+  Stress s;
+  std::vector<std::thread> renderers;
+  std::vector<std::thread> others;
+  for (int i = 0; i < kRenderThreads; ++i) renderers.emplace_back(Render, std::ref(s), i);
+  for (int i = 0; i < kDescribingThreads; ++i) others.emplace_back(Describe, std::ref(s), i);
+  others.emplace_back(SetParameters, std::ref(s));
+
+  // The time counts from when every render thread has its context and
+  // long-lived instance; meanwhile the others already race the first calls.
+  while (s.renderersReady.load() < kRenderThreads) std::this_thread::yield();
+  std::this_thread::sleep_for(std::chrono::seconds(STRESS_SECONDS));
+  s.stop.store(true);
+  for (std::thread& t : others) t.join();
+  s.parameterCallsDone.store(true);
+  for (std::thread& t : renderers) t.join();
+
+  std::printf("%ld checked calls, %ld frames in %d s on %d render threads\n", s.calls.load(),
+              s.frames.load(), STRESS_SECONDS, kRenderThreads);
+  EXPECT_EQ(s.faults, 0) << "first: " << s.firstFault;
+  EXPECT_GT(s.frames.load(), 0);
+}
+
+}  // namespace
