@@ -5,6 +5,7 @@
 // channels and the input-copy path runs.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
 #include <cstring>
@@ -97,6 +98,27 @@ TEST_F(BadHostInput, DestroyedIdentifierFailsOnEveryInstanceCode) {
   live_.clear();
   for (FFUInt32 code : kInstanceCodes) {
     EXPECT_EQ(plugMain(code, ValidInputFor(code), id), FF_FAIL) << "code " << code;
+  }
+}
+
+TEST_F(BadHostInput, AmongManyInstancesOnlyTheDestroyedOnesFail) {
+  // Enough instances to outgrow the live list's first blocks of slots, and
+  // freed slots taken again by later instances.
+  for (int i = 0; i < 60; ++i) Instantiate();
+  std::vector<FFWord> destroyed;
+  for (std::size_t i = 0; i < live_.size(); i += 2) {
+    ASSERT_EQ(plugMain(FF_DEINSTANTIATEGL, 0, live_[i]), FF_SUCCESS);
+    destroyed.push_back(live_[i]);
+  }
+  std::vector<FFWord> kept;
+  for (std::size_t i = 1; i < live_.size(); i += 2) kept.push_back(live_[i]);
+  live_ = kept;
+  for (int i = 0; i < 20; ++i) Instantiate();
+  for (FFWord id : live_) EXPECT_EQ(plugMain(FF_GETINPUTSTATUS, 0, id), 1u);
+  for (FFWord id : destroyed) {
+    // An address freed earlier may have been handed out again.
+    if (std::find(live_.begin(), live_.end(), id) != live_.end()) continue;
+    EXPECT_EQ(plugMain(FF_GETINPUTSTATUS, 0, id), FF_FAIL);
   }
 }
 
