@@ -46,16 +46,16 @@ host::PluginLibrary& Plugin() {
   return *library;
 }
 
-FFWord Call(FFUInt32 code, FFWord input = 0, FFWord instance = 0) {
-  return Plugin().Call(code, input, instance);
-}
 template <typename Record>
-FFWord Call(FFUInt32 code, Record* input, FFWord instance = 0) {
-  return Call(code, reinterpret_cast<FFWord>(input), instance);
+FFWord Address(Record* record) {
+  return reinterpret_cast<FFWord>(record);
 }
 
+// Stands for any word but 0 and FF_FAIL: an address or an identifier.
+constexpr FFWord kSomeAddress = ~FFWord{0} - 1;
+
 // What the threads share: when to stop, the long-lived instances, and the
-// first wrong result word any of them saw.
+// first wrong result word any of them got.
 struct Stress {
   std::atomic<bool> stop{false};
   std::atomic<int> renderersReady{0};
@@ -67,13 +67,22 @@ struct Stress {
   std::string firstFault;
   int faults = 0;
 
-  void Expect(bool condition, const char* thread, const char* what, FFWord got) {
-    calls.fetch_add(1, std::memory_order_relaxed);
-    if (condition) return;
+  void Fault(const std::string& what) {
     const std::lock_guard<std::mutex> hold(faultLock);
-    if (faults++ == 0) {
-      firstFault = std::string(thread) + ": " + what + " gave 0x" + std::to_string(got);
+    if (faults++ == 0) firstFault = what;
+  }
+
+  // Calls plugMain and checks the result word.
+  FFWord Ask(FFUInt32 code, FFWord input, FFWord instance, FFWord expected) {
+    const FFWord got = Plugin().Call(code, input, instance);
+    calls.fetch_add(1, std::memory_order_relaxed);
+    const bool right =
+        expected == kSomeAddress ? got != 0 && got != FF_FAIL : got == expected;
+    if (!right) {
+      Fault("code " + std::to_string(code) + " input " + std::to_string(input) + " gave " +
+            std::to_string(got) + ", not " + std::to_string(expected));
     }
+    return got;
   }
 };
 
@@ -93,8 +102,7 @@ void Frame(Stress& s, FFWord id, const host::HostFramebuffer& target,
            FFGLTextureStruct** inputs) {
   target.Bind();
   ProcessOpenGLStruct frame{inputs != nullptr ? 2u : 0u, inputs, target.Framebuffer()};
-  const FFWord result = Call(FF_PROCESSOPENGL, &frame, id);
-  s.Expect(result == FF_SUCCESS, "render", "FF_PROCESSOPENGL", result);
+  s.Ask(FF_PROCESSOPENGL, Address(&frame), id, FF_SUCCESS);
   soak::PresentFrame();
   s.frames.fetch_add(1, std::memory_order_relaxed);
 }
@@ -107,33 +115,24 @@ void DrawUntilStopped(Stress& s, int thread) {
   FFGLTextureStruct* inputs[2] = {&first.record, &second.record};
   const soak::ObjectCensus hostOnly = soak::CountObjects();
 
-  const FFWord longLived = Call(FF_INSTANTIATEGL, &kViewport);
-  s.Expect(longLived != FF_FAIL, "render", "FF_INSTANTIATEGL", longLived);
-  if (longLived != FF_FAIL) s.longLived[thread].store(longLived);
+  const FFWord longLived = s.Ask(FF_INSTANTIATEGL, Address(&kViewport), 0, kSomeAddress);
+  s.longLived[thread].store(longLived);
   s.renderersReady.fetch_add(1);
-
-  for (int cycle = 0; !s.stop.load(); ++cycle) {
-    const FFWord id = Call(FF_INSTANTIATEGL, &kViewport);
-    s.Expect(id != FF_FAIL, "render", "FF_INSTANTIATEGL", id);
+  for (int cycle = 0; !s.stop.load() && longLived != FF_FAIL; ++cycle) {
+    const FFWord id = s.Ask(FF_INSTANTIATEGL, Address(&kViewport), 0, kSomeAddress);
     if (id == FF_FAIL) break;
-    const FFWord speed = Call(FF_GETPARAMETER, 0, id);
-    s.Expect(speed == kSpeedDefaultBits, "render", "FF_GETPARAMETER of a new instance", speed);
+    s.Ask(FF_GETPARAMETER, 0, id, kSpeedDefaultBits);
     SetParameterStruct mode{2, FFWordFromFloat(static_cast<float>(cycle % 4) / 4.0f)};
-    const FFWord set = Call(FF_SETPARAMETER, &mode, id);
-    s.Expect(set == FF_SUCCESS, "render", "FF_SETPARAMETER", set);
+    s.Ask(FF_SETPARAMETER, Address(&mode), id, FF_SUCCESS);
     Frame(s, id, target, nullptr);
     Frame(s, id, target, inputs);
-    const FFWord destroyed = Call(FF_DEINSTANTIATEGL, 0, id);
-    s.Expect(destroyed == FF_SUCCESS, "render", "FF_DEINSTANTIATEGL", destroyed);
-    if (longLived != FF_FAIL) Frame(s, longLived, target, cycle % 2 == 0 ? inputs : nullptr);
+    s.Ask(FF_DEINSTANTIATEGL, 0, id, FF_SUCCESS);
+    Frame(s, longLived, target, cycle % 2 == 0 ? inputs : nullptr);
   }
 
   // The long-lived instance goes once nothing else names it.
   while (!s.parameterCallsDone.load()) std::this_thread::yield();
-  if (longLived != FF_FAIL) {
-    const FFWord destroyed = Call(FF_DEINSTANTIATEGL, 0, longLived);
-    s.Expect(destroyed == FF_SUCCESS, "render", "FF_DEINSTANTIATEGL", destroyed);
-  }
+  if (longLived != FF_FAIL) s.Ask(FF_DEINSTANTIATEGL, 0, longLived, FF_SUCCESS);
   soak::ExpectNoObjectsBeyond("a render thread's context", hostOnly);
 }
 
@@ -143,7 +142,8 @@ void Render(Stress& s, int thread) {
   std::string error;
   Contexts()[thread] = host::GLContext::Create(error);
   if (Contexts()[thread] == nullptr) {
-    s.Expect(false, "render", error.c_str(), 0);
+    s.Fault(error);
+    s.longLived[thread].store(FF_FAIL);
     s.renderersReady.fetch_add(1);
     return;
   }
@@ -156,18 +156,16 @@ void Render(Stress& s, int thread) {
 // others. Returned texts are not read: a host must not use them across
 // another thread's FF_DEINITIALISE.
 void Describe(Stress& s, int thread) {
-  struct Question {
+  const struct {
     FFUInt32 code;
     FFWord input;
     FFWord expected;
-  };
-  constexpr FFWord kAny = ~FFWord{0} - 1;  // any non-zero word
-  const Question questions[] = {
-      {FF_GETINFO, 0, kAny},
+  } questions[] = {
+      {FF_GETINFO, 0, kSomeAddress},
       {FF_INITIALISE, 0, FF_SUCCESS},
       {FF_GETNUMPARAMETERS, 0, 3},
-      {FF_GETPARAMETERNAME, 0, kAny},
-      {FF_GETPARAMETERNAME, 2, kAny},
+      {FF_GETPARAMETERNAME, 0, kSomeAddress},
+      {FF_GETPARAMETERNAME, 2, kSomeAddress},
       {FF_GETPARAMETERNAME, 3, 0},
       {FF_GETPARAMETERDEFAULT, 0, kSpeedDefaultBits},
       {FF_GETPARAMETERDEFAULT, 3, FF_FAIL},
@@ -177,58 +175,38 @@ void Describe(Stress& s, int thread) {
       {FF_GETPLUGINCAPS, FF_CAP_SETTIME, 0},
       {FF_GETPLUGINCAPS, FF_CAP_MINIMUMINPUTFRAMES, 0},
       {FF_GETPLUGINCAPS, FF_CAP_MAXIMUMINPUTFRAMES, 2},
-      {FF_GETEXTENDEDINFO, 0, kAny},
+      {FF_GETEXTENDEDINFO, 0, kSomeAddress},
       {21, 0, FF_FAIL},
   };
   for (int round = 0; !s.stop.load(); ++round) {
-    for (const Question& q : questions) {
-      const FFWord got = Call(q.code, q.input);
-      s.Expect(q.expected == kAny ? got != 0 && got != FF_FAIL : got == q.expected, "describe",
-               "a describing code", got);
-    }
-    const auto* info = reinterpret_cast<const PluginInfoStruct*>(Call(FF_GETINFO));
-    s.Expect(std::memcmp(info->PluginName, "Helixmorphics1_D", 16) == 0, "describe",
-             "FF_GETINFO's name", 0);
-    if (thread == 0 && round % 8 == 7) {
-      const FFWord got = Call(FF_DEINITIALISE);
-      s.Expect(got == FF_SUCCESS, "describe", "FF_DEINITIALISE", got);
-    }
+    for (const auto& q : questions) s.Ask(q.code, q.input, 0, q.expected);
+    // The record lives as long as the library.
+    const auto* info = reinterpret_cast<const PluginInfoStruct*>(Plugin().Call(FF_GETINFO));
+    if (std::memcmp(info->PluginName, "Helixmorphics1_D", 16) != 0) s.Fault("FF_GETINFO's name");
+    if (thread == 0 && round % 8 == 7) s.Ask(FF_DEINITIALISE, 0, 0, FF_SUCCESS);
     Pause();
   }
 }
 
 // Sets and reads back the long-lived instances' parameters while they draw,
-// and names identifiers that never were instances.
+// and names identifiers that never were instances while others come and go.
 void SetParameters(Stress& s) {
   static const int kNotAnInstance = 0;
+  const double time = 1.5;
   for (int round = 0; !s.stop.load(); ++round) {
     for (const std::atomic<FFWord>& published : s.longLived) {
       const FFWord id = published.load();
-      if (id == 0) continue;
+      if (id == 0 || id == FF_FAIL) continue;
       const auto index = static_cast<FFUInt32>(round % 9);
-      const auto bits =
-          static_cast<FFUInt32>(FFWordFromFloat(static_cast<float>(round % 100) / 100.0f));
-      SetParameterStruct set{index, bits};
-      const FFWord setResult = Call(FF_SETPARAMETER, &set, id);
-      s.Expect(setResult == FF_SUCCESS, "parameters", "FF_SETPARAMETER", setResult);
-      const FFWord got = Call(FF_GETPARAMETER, index, id);
-      s.Expect(got == bits, "parameters", "FF_GETPARAMETER after a set", got);
-      const FFWord unknown = Call(FF_GETPARAMETER, 9, id);
-      s.Expect(unknown == FFWordFromFloat(-1.0f), "parameters", "FF_GETPARAMETER 9", unknown);
-      const FFWord input = Call(FF_GETINPUTSTATUS, 1, id);
-      s.Expect(input == 1, "parameters", "FF_GETINPUTSTATUS", input);
-      const double time = 1.5;
-      const FFWord timeResult = Call(FF_SETTIME, &time, id);
-      s.Expect(timeResult == FF_FAIL, "parameters", "FF_SETTIME", timeResult);
-
-      for (const FFWord madeUp : {FFWord{1}, FFWord{0xFFFFFFFF}, id + 8,
-                                  reinterpret_cast<FFWord>(&kNotAnInstance)}) {
-        const FFWord answer = Call(FF_SETPARAMETER, &set, madeUp);
-        s.Expect(answer == FF_FAIL, "parameters", "FF_SETPARAMETER on a made-up identifier",
-                 answer);
-        const FFWord status = Call(FF_GETINPUTSTATUS, 0, madeUp);
-        s.Expect(status == FF_FAIL, "parameters", "FF_GETINPUTSTATUS on a made-up identifier",
-                 status);
+      SetParameterStruct set{index, FFWordFromFloat(static_cast<float>(round % 100) / 100.0f)};
+      s.Ask(FF_SETPARAMETER, Address(&set), id, FF_SUCCESS);
+      s.Ask(FF_GETPARAMETER, index, id, set.NewParameterValue);
+      s.Ask(FF_GETPARAMETER, 9, id, FFWordFromFloat(-1.0f));
+      s.Ask(FF_GETINPUTSTATUS, 1, id, 1);
+      s.Ask(FF_SETTIME, Address(&time), id, FF_FAIL);
+      for (const FFWord madeUp : {FFWord{1}, FFWord{0xFFFFFFFF}, id + 8, Address(&kNotAnInstance)}) {
+        s.Ask(FF_SETPARAMETER, Address(&set), madeUp, FF_FAIL);
+        s.Ask(FF_GETINPUTSTATUS, 0, madeUp, FF_FAIL);
       }
     }
     Pause();
