@@ -12,6 +12,7 @@ GLStateSnapshot GLStateSnapshot::Capture(const HostGL& gl) {
   for (GLint unit = 0; unit < 2; ++unit) {
     gl.glActiveTexture(static_cast<GLenum>(GL_TEXTURE0 + unit));
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &s.texture2D[unit]);
+    s.texture2DEnabled[unit] = glIsEnabled(GL_TEXTURE_2D) == GL_TRUE ? 1 : 0;
   }
   gl.glActiveTexture(static_cast<GLenum>(s.activeTexture));
   return s;
@@ -34,6 +35,8 @@ std::string GLStateSnapshot::DifferencesFrom(const GLStateSnapshot& before) cons
   note("current program", program, before.program);
   note("texture unit 0 binding", texture2D[0], before.texture2D[0]);
   note("texture unit 1 binding", texture2D[1], before.texture2D[1]);
+  note("texture unit 0 GL_TEXTURE_2D enabled", texture2DEnabled[0], before.texture2DEnabled[0]);
+  note("texture unit 1 GL_TEXTURE_2D enabled", texture2DEnabled[1], before.texture2DEnabled[1]);
   return report;
 }
 

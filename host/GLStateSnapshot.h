@@ -1,6 +1,6 @@
 // The host-side OpenGL state a plugin's frame must leave as it found it:
-// framebuffer bindings, viewport, active texture unit, current program and
-// the 2D texture bindings of units 0 and 1.
+// framebuffer bindings, viewport, active texture unit, current program, and
+// the 2D texture binding and GL_TEXTURE_2D enable of units 0 and 1.
 #pragma once
 
 #include <string>
@@ -16,6 +16,7 @@ struct GLStateSnapshot {
   GLint activeTexture = 0;
   GLint program = 0;
   GLint texture2D[2] = {0, 0};
+  GLint texture2DEnabled[2] = {0, 0};
 
   // Reads the current state; leaves the active unit as it was.
   static GLStateSnapshot Capture(const HostGL& gl);

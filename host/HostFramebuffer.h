@@ -19,7 +19,6 @@ class HostFramebuffer {
 
   bool IsComplete() const { return complete_; }
   GLuint Framebuffer() const { return framebuffer_; }
-  GLuint Texture() const { return texture_; }
   int Width() const { return width_; }
   int Height() const { return height_; }
 

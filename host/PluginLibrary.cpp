@@ -1,60 +1,39 @@
 #include "host/PluginLibrary.h"
 
-#if defined(_WIN32)
-#include <windows.h>
-#else
-#include <dlfcn.h>
-#endif
-
-#include <fstream>
-
 namespace host {
+namespace {
 
-std::unique_ptr<PluginLibrary> PluginLibrary::Load(const std::string& path, std::string& error) {
-  if (!std::ifstream(path).good()) {
-    error = "cannot open plugin file '" + path + "'";
-    return nullptr;
-  }
-#if defined(_WIN32)
-  HMODULE handle = LoadLibraryA(path.c_str());
-  if (handle == nullptr) {
-    error = "'" + path + "' is not a plugin library that can be loaded";
-    return nullptr;
-  }
-  auto plugMain = reinterpret_cast<FFPlugMainFunc>(
-      reinterpret_cast<void*>(GetProcAddress(handle, "plugMain")));
-  if (plugMain == nullptr) {
-    FreeLibrary(handle);
-    error = "'" + path + "' has no plugMain export: not a FreeFrame plugin";
-    return nullptr;
-  }
-  return std::unique_ptr<PluginLibrary>(new PluginLibrary(handle, plugMain, path));
-#else
-  // A path without a slash would be searched for; a host means this file.
-  const std::string loadPath = path.find('/') == std::string::npos ? "./" + path : path;
-  void* handle = dlopen(loadPath.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (handle == nullptr) {
-    const char* reason = dlerror();
-    error = "'" + path + "' is not a plugin library that can be loaded" +
-            (reason != nullptr ? std::string(" (") + reason + ")" : std::string());
-    return nullptr;
-  }
-  auto plugMain = reinterpret_cast<FFPlugMainFunc>(dlsym(handle, "plugMain"));
-  if (plugMain == nullptr) {
-    dlclose(handle);
-    error = "'" + path + "' has no plugMain export: not a FreeFrame plugin";
-    return nullptr;
-  }
-  return std::unique_ptr<PluginLibrary>(new PluginLibrary(handle, plugMain, path));
-#endif
+// Read by the crash handlers on the faulting thread: a plain pointer to a
+// string constant.
+thread_local const char* callInProgress = nullptr;
+
+}  // namespace
+
+PluginLibrary::PluginLibrary(void* handle, FFPlugMainFunc plugMain, std::string path)
+    : handle_(handle), plugMain_(plugMain), path_(std::move(path)) {}
+
+FFWord PluginLibrary::Call(FFUInt32 functionCode, FFWord inputValue, FFWord instanceId) const {
+  // Calls nest when a plugin is driven from inside another's call (tests).
+  const char* outer = callInProgress;
+  callInProgress = FunctionCodeName(functionCode);
+  const FFWord result = plugMain_(functionCode, inputValue, instanceId);
+  callInProgress = outer;
+  return result;
 }
 
-PluginLibrary::~PluginLibrary() {
-#if defined(_WIN32)
-  FreeLibrary(static_cast<HMODULE>(handle_));
-#else
-  dlclose(handle_);
-#endif
+const char* PluginCallInProgress() { return callInProgress; }
+
+const char* FunctionCodeName(FFUInt32 functionCode) {
+  static const char* const kNames[] = {
+      "FF_GETINFO",          "FF_INITIALISE",         "FF_DEINITIALISE",
+      "FF_PROCESSFRAME",     "FF_GETNUMPARAMETERS",   "FF_GETPARAMETERNAME",
+      "FF_GETPARAMETERDEFAULT", "FF_GETPARAMETERDISPLAY", "FF_SETPARAMETER",
+      "FF_GETPARAMETER",     "FF_GETPLUGINCAPS",      "FF_INSTANTIATE",
+      "FF_DEINSTANTIATE",    "FF_GETEXTENDEDINFO",    "FF_PROCESSFRAMECOPY",
+      "FF_GETPARAMETERTYPE", "FF_GETINPUTSTATUS",     "FF_PROCESSOPENGL",
+      "FF_INSTANTIATEGL",    "FF_DEINSTANTIATEGL",    "FF_SETTIME"};
+  return functionCode < sizeof kNames / sizeof kNames[0] ? kNames[functionCode]
+                                                         : "an unknown function code";
 }
 
 }  // namespace host

@@ -1,6 +1,7 @@
 // A FreeFrame GL plugin library loaded the way a host loads it: by path,
 // with its plugMain found by name. Works for any FFGL 1.x plugin built for
-// this platform.
+// this platform. Loading is per platform (PluginLibrary_posix.cpp,
+// PluginLibrary_win32.cpp).
 #pragma once
 
 #include <memory>
@@ -19,18 +20,28 @@ class PluginLibrary {
   PluginLibrary(const PluginLibrary&) = delete;
   PluginLibrary& operator=(const PluginLibrary&) = delete;
 
-  FFWord Call(FFUInt32 functionCode, FFWord inputValue = 0, FFWord instanceId = 0) const {
-    return plugMain_(functionCode, inputValue, instanceId);
-  }
+  // Calls plugMain, noting the code as the call in progress on this thread
+  // so that a crash inside it can be reported by name.
+  FFWord Call(FFUInt32 functionCode, FFWord inputValue = 0, FFWord instanceId = 0) const;
   FFPlugMainFunc PlugMain() const { return plugMain_; }
   const std::string& Path() const { return path_; }
+  // Where the library's code lies in memory (both null where unknown).
+  const void* CodeBegin() const { return codeBegin_; }
+  const void* CodeEnd() const { return codeEnd_; }
 
  private:
-  PluginLibrary(void* handle, FFPlugMainFunc plugMain, std::string path)
-      : handle_(handle), plugMain_(plugMain), path_(std::move(path)) {}
+  PluginLibrary(void* handle, FFPlugMainFunc plugMain, std::string path);
   void* handle_;
   FFPlugMainFunc plugMain_;
   std::string path_;
+  const void* codeBegin_ = nullptr;
+  const void* codeEnd_ = nullptr;
 };
+
+// The plugMain code this thread is inside ("FF_PROCESSOPENGL"), or null
+// outside any plugin call. Safe to read from a fatal-signal handler.
+const char* PluginCallInProgress();
+// The name of a plugMain function code, e.g. "FF_INSTANTIATEGL".
+const char* FunctionCodeName(FFUInt32 functionCode);
 
 }  // namespace host

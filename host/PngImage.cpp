@@ -1,9 +1,13 @@
 #include "host/PngImage.h"
-#include "host/OpenFile.h"
 
 #include <png.h>
 
+#include <cerrno>
+#include <csetjmp>
 #include <cstdio>
+#include <cstring>
+
+#include "host/OpenFile.h"
 
 namespace host {
 namespace {
@@ -13,12 +17,64 @@ namespace {
 // must not make the host allocate gigabytes.
 constexpr png_uint_32 kMaximumSide = 16384;
 
+struct Decoder {
+  png_structp png = nullptr;
+  png_infop info = nullptr;
+  char message[200] = {};
+};
+
+void OnError(png_structp png, png_const_charp message) {
+  auto* decoder = static_cast<Decoder*>(png_get_error_ptr(png));
+  std::snprintf(decoder->message, sizeof decoder->message, "%s", message);
+  png_longjmp(png, 1);
+}
+
+void OnWarning(png_structp, png_const_charp) {}
+
+// Every colour type and depth as RGBA8, the samples' values kept: 16-bit
+// samples scaled by 255/65535 and rounded, no gamma or colour-space change.
+// libpng reports errors by longjmp, so no C++ object lives in this frame
+// between setjmp and the end of decoding.
+bool Decode(Decoder& decoder, std::FILE* file, RgbaImage& image, std::string& reason) {
+  png_uint_32 width = 0;
+  png_uint_32 height = 0;
+  std::vector<png_bytep>* rows = new std::vector<png_bytep>();
+  if (setjmp(png_jmpbuf(decoder.png)) != 0) {
+    delete rows;
+    reason = decoder.message;
+    return false;
+  }
+  png_init_io(decoder.png, file);
+  png_set_user_limits(decoder.png, kMaximumSide, kMaximumSide);
+  png_read_info(decoder.png, decoder.info);
+  width = png_get_image_width(decoder.png, decoder.info);
+  height = png_get_image_height(decoder.png, decoder.info);
+  png_set_expand(decoder.png);  // palette, grey below 8 bits, tRNS to alpha
+  png_set_scale_16(decoder.png);
+  png_set_gray_to_rgb(decoder.png);
+  png_set_add_alpha(decoder.png, 0xFF, PNG_FILLER_AFTER);
+  png_set_interlace_handling(decoder.png);
+  png_read_update_info(decoder.png, decoder.info);
+  image.width = static_cast<int>(width);
+  image.height = static_cast<int>(height);
+  image.pixels.assign(static_cast<std::size_t>(width) * height * 4, 0);
+  rows->resize(height);
+  for (png_uint_32 y = 0; y < height; ++y) {
+    (*rows)[y] = &image.pixels[static_cast<std::size_t>(y) * width * 4];
+  }
+  png_read_image(decoder.png, rows->data());
+  png_read_end(decoder.png, nullptr);
+  delete rows;
+  return true;
+}
+
 }  // namespace
 
 bool ReadPng(const std::string& path, RgbaImage& image, std::string& error) {
-  std::FILE* file = OpenFile(path, "rb");
+  std::string reason;
+  std::FILE* file = OpenFile(path, "rb", &reason);
   if (file == nullptr) {
-    error = "cannot read image '" + path + "': the file cannot be opened";
+    error = "cannot read image '" + path + "': " + reason;
     return false;
   }
   png_byte signature[8] = {};
@@ -28,37 +84,20 @@ bool ReadPng(const std::string& path, RgbaImage& image, std::string& error) {
     error = "cannot read image '" + path + "': not a PNG file";
     return false;
   }
-
-  png_image decoder{};
-  decoder.version = PNG_IMAGE_VERSION;
   std::rewind(file);
-  // The simplified API turns every colour type and depth into RGBA8 and
-  // reports failure instead of longjmp-ing through C++ frames.
-  if (png_image_begin_read_from_stdio(&decoder, file) == 0) {
-    std::fclose(file);
-    error = "cannot read image '" + path + "': " + decoder.message;
-    return false;
-  }
-  if (decoder.width == 0 || decoder.height == 0 || decoder.width > kMaximumSide ||
-      decoder.height > kMaximumSide) {
-    png_image_free(&decoder);
-    std::fclose(file);
-    error = "cannot read image '" + path + "': its size is not usable (" +
-            std::to_string(decoder.width) + "x" + std::to_string(decoder.height) + ")";
-    return false;
-  }
-  decoder.format = PNG_FORMAT_RGBA;
-  std::vector<std::uint8_t> pixels(PNG_IMAGE_SIZE(decoder));
-  const bool read = png_image_finish_read(&decoder, nullptr, pixels.data(), 0, nullptr) != 0;
+  Decoder decoder;
+  decoder.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &decoder, OnError, OnWarning);
+  decoder.info = decoder.png != nullptr ? png_create_info_struct(decoder.png) : nullptr;
+  RgbaImage decoded;
+  const bool read = decoder.info != nullptr && Decode(decoder, file, decoded, reason);
+  png_destroy_read_struct(&decoder.png, &decoder.info, nullptr);
   std::fclose(file);
   if (!read) {
-    error = "cannot read image '" + path + "': " + decoder.message;
-    png_image_free(&decoder);
+    error = "cannot read image '" + path + "': " +
+            (reason.empty() ? std::string("libpng cannot start") : reason);
     return false;
   }
-  image.width = static_cast<int>(decoder.width);
-  image.height = static_cast<int>(decoder.height);
-  image.pixels.swap(pixels);
+  image = std::move(decoded);
   return true;
 }
 
@@ -67,9 +106,10 @@ bool WritePng(const std::string& path, const RgbaImage& image, std::string& erro
     error = "cannot write '" + path + "': the picture has no pixels";
     return false;
   }
-  std::FILE* file = OpenFile(path, "wb");
+  std::string reason;
+  std::FILE* file = OpenFile(path, "wb", &reason);
   if (file == nullptr) {
-    error = "cannot write '" + path + "': the file cannot be created";
+    error = "cannot write '" + path + "': " + reason;
     return false;
   }
   png_image encoder{};
@@ -77,13 +117,16 @@ bool WritePng(const std::string& path, const RgbaImage& image, std::string& erro
   encoder.width = static_cast<png_uint_32>(image.width);
   encoder.height = static_cast<png_uint_32>(image.height);
   encoder.format = PNG_FORMAT_RGBA;
+  errno = 0;
   const bool written =
       png_image_write_to_stdio(&encoder, file, 0, image.pixels.data(), 0, nullptr) != 0;
+  const int writeErrno = errno;
   // A full disk shows up only when the buffered bytes are flushed.
   const bool closed = std::fclose(file) == 0;
   if (!written || !closed) {
+    const int code = !closed ? errno : writeErrno;
     error = "cannot write '" + path + "': " +
-            (written ? std::string("the data could not be flushed") : std::string(encoder.message));
+            (code != 0 ? std::string(std::strerror(code)) : std::string(encoder.message));
     png_image_free(&encoder);
     std::remove(path.c_str());
     return false;

@@ -6,7 +6,9 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -106,16 +108,17 @@ bool WritePng(const std::string& path, const RgbaImage& image, std::string& erro
   PutChunk(file, "IDAT", StoredZlib(rows));
   PutChunk(file, "IEND", {});
 
-  std::FILE* out = OpenFile(path, "wb");
+  std::string reason;
+  std::FILE* out = OpenFile(path, "wb", &reason);
   if (out == nullptr) {
-    error = "cannot write '" + path + "': the file cannot be created";
+    error = "cannot write '" + path + "': " + reason;
     return false;
   }
   const bool written = std::fwrite(file.data(), 1, file.size(), out) == file.size();
   // A full disk shows up only when the buffered bytes are flushed.
   const bool closed = std::fclose(out) == 0;
   if (!written || !closed) {
-    error = "cannot write '" + path + "': the data could not be written";
+    error = "cannot write '" + path + "': " + std::strerror(errno);
     std::remove(path.c_str());
     return false;
   }

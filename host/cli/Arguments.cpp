@@ -106,13 +106,4 @@ bool ParsePositiveNumber(const std::string& option, const std::string& text, dou
   return true;
 }
 
-bool ParseFloat(const std::string& text, float& value) {
-  char* end = nullptr;
-  errno = 0;
-  const float parsed = std::strtof(text.c_str(), &end);
-  if (text.empty() || *end != '\0' || errno != 0 || !std::isfinite(parsed)) return false;
-  value = parsed;
-  return true;
-}
-
 }  // namespace cli

@@ -37,6 +37,5 @@ bool ParseCount(const std::string& option, const std::string& text, int minimum,
                 int& value, std::string& error);
 bool ParsePositiveNumber(const std::string& option, const std::string& text, double& value,
                          std::string& error);
-bool ParseFloat(const std::string& text, float& value);
 
 }  // namespace cli

@@ -1,5 +1,6 @@
 // Where rendered frames go, chosen from the output name: one PNG, a contact
-// sheet PNG, a folder of numbered PNGs, or a video encoded by ffmpeg.
+// sheet PNG, a folder of numbered PNGs, or a video encoded by ffmpeg. Every
+// file is written under a temporary name and renamed when complete.
 #pragma once
 
 #include <memory>
@@ -9,14 +10,22 @@
 
 namespace cli {
 
+enum class OutputKind { kPng, kSheet, kFolder, kVideo };
+
 struct OutputRequest {
   std::string path;
+  OutputKind kind = OutputKind::kPng;
   int frames = 1;
   int width = 0;
   int height = 0;
   double fps = 30.0;
   int sheetColumns = 0;  // > 0: tile every frame into one PNG
 };
+
+// Sets `kind` from the path and the other options: a folder when the path
+// ends in a separator or already is a folder, else by extension. False with
+// a usage message when the request cannot be served as asked.
+bool ClassifyOutput(OutputRequest& request, std::string& error);
 
 class FrameSink {
  public:
@@ -28,8 +37,8 @@ class FrameSink {
   virtual std::string Description() const = 0;
 };
 
-// Null with a one-line reason (such as ffmpeg missing for a .mp4) when the
-// request cannot be served.
+// Null with a one-line reason (such as ffmpeg missing for a .mp4, or a
+// folder that does not exist) when the request cannot be served.
 std::unique_ptr<FrameSink> MakeFrameSink(const OutputRequest& request, std::string& error);
 
 }  // namespace cli

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "host/cli/CrashGuard.h"
+
 namespace cli {
 
 bool HeadlessHost::Start(const std::string& pluginPath, std::string& error) {
@@ -35,7 +37,7 @@ void HeadlessHost::PrepareFrameState(const host::HostFramebuffer& target) const 
 }
 
 int Fail(const std::string& message) {
-  std::fprintf(stderr, "ffgl-host: %s\n", message.c_str());
+  std::fprintf(stderr, "%s%s\n", MessagePrefix(), message.c_str());
   return kExitFailure;
 }
 

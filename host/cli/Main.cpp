@@ -6,21 +6,32 @@
 #include <vector>
 
 #include "host/cli/Commands.h"
+#include "host/cli/CrashGuard.h"
 #include "host/cli/HeadlessHost.h"
+#include "host/cli/System.h"
 
 namespace {
 
 const char kUsage[] =
     "Usage: ffgl-host COMMAND PLUGIN [OPTIONS]\n"
-    "A FreeFrame GL 1.x host without a display: OpenGL runs headless (Mesa on Linux).\n"
-    "\n"
+    "       ffgl-host --version\n"
+    "A FreeFrame GL 1.x host without a display.\n"
     "Commands:\n"
     "  info      describe the plugin: records, parameters, capabilities\n"
     "  validate  run conformance checks through plugMain; exit 0 only when all pass\n"
     "  render    render frames to a PNG, a folder of PNGs, a contact sheet, or video\n"
     "  bench     measure frame and instantiate times\n"
     "\n"
-    "'ffgl-host COMMAND --help' describes a command's options.\n";
+    "'ffgl-host COMMAND --help' describes a command's options.\n"
+    "\n"
+    "Exit status: 0 success; 1 the plugin, a check or an output failed; 2 a usage\n"
+    "mistake; 3 the plugin crashed (validate: 1, as a failed check); 130 interrupted\n"
+    "(Ctrl-C), 143 terminated. Messages start with 'ffgl-host COMMAND:'.\n";
+
+void PrintUsage(std::FILE* stream) {
+  std::fputs(kUsage, stream);
+  std::fprintf(stream, "%s\n", cli::kOpenGLNote);
+}
 
 struct Command {
   const char* name;
@@ -47,8 +58,12 @@ bool WantsHelp(const std::vector<std::string>& words) {
 int main(int argc, char** argv) {
   if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0 ||
       std::strcmp(argv[1], "help") == 0) {
-    std::fputs(kUsage, argc < 2 ? stderr : stdout);
+    PrintUsage(argc < 2 ? stderr : stdout);
     return argc < 2 ? cli::kExitUsage : 0;
+  }
+  if (std::strcmp(argv[1], "--version") == 0) {
+    std::printf("ffgl-host %s (FreeFrame GL 1.x host)\n", HELIX_VERSION);
+    return 0;
   }
   const std::vector<std::string> words(argv + 2, argv + argc);
   for (const Command& command : kCommands) {
@@ -57,6 +72,7 @@ int main(int argc, char** argv) {
       std::fputs(command.usage, stdout);
       return 0;
     }
+    cli::InstallCrashGuard(command.name);
     return command.run(words);
   }
   std::fprintf(stderr, "ffgl-host: unknown command '%s' (see 'ffgl-host --help')\n", argv[1]);

@@ -11,25 +11,35 @@
 #include "host/cli/Commands.h"
 #include "host/cli/FrameSink.h"
 #include "host/cli/HeadlessHost.h"
+#include "host/cli/ParameterSettings.h"
 #include "host/cli/System.h"
 
 namespace cli {
 
 const char kRenderUsage[] =
     "Usage: ffgl-host render PLUGIN -o OUTPUT [OPTIONS]\n"
-    "Renders frames of the plugin. OUTPUT is a .png file (one frame), a folder (numbered\n"
-    "PNGs frame-000001.png ...), or a .mp4/.gif/.webm file when ffmpeg is installed.\n"
+    "Renders frames of the plugin. OUTPUT is a .png file (one frame), a folder (a path\n"
+    "ending in '/' or an existing folder: numbered PNGs frame-000001.png ...), or a\n"
+    ".mp4/.gif/.webm/.mov/.mkv file when ffmpeg is installed; anything else is refused.\n"
+    "Each file is written under a temporary name beside it and renamed when complete, so\n"
+    "a failure, a crash or Ctrl-C leaves no partial file. Into a folder, the frames of an\n"
+    "earlier render (files named frame-NNNNNN.png) are removed first; nothing else there\n"
+    "is touched.\n"
     "  --size WxH          frame size (default 1280x720)\n"
     "  --frames N          number of frames (default 1)\n"
     "  --fps F             frame rate: frames are F per second of real time (default 30)\n"
     "  --fast              do not wait between frames (the animation then runs slower\n"
     "                      than in the output's time)\n"
-    "  --set NAME=VALUE    set a parameter by name before the first frame (repeatable)\n"
-    "  --input FILE.png    an input picture, uploaded as a host texture (repeatable, up\n"
-    "                      to the plugin's maximum inputs)\n"
+    "  --set NAME=VALUE    set a parameter before the first frame (repeatable); NAME may\n"
+    "                      be the index 'info' gives instead, for repeated names\n"
+    "  --input FILE.png    an input picture, uploaded as a host texture (repeatable: at\n"
+    "                      least the plugin's minimum inputs, at most its maximum);\n"
+    "                      16-bit samples are scaled to 8 bits, colours unchanged\n"
     "  --sheet COLUMNS     tile all frames into one .png contact sheet\n"
     "  -o OUTPUT           where the frames go (required)\n"
-    "A progress bar is drawn when standard error is a terminal.\n";
+    "A progress bar is drawn when standard error is a terminal. Exit status: 0 written,\n"
+    "1 the plugin or the output failed, 2 a usage mistake, 3 the plugin crashed (the call\n"
+    "is named), 130 interrupted (Ctrl-C).\n";
 
 namespace {
 
@@ -37,7 +47,7 @@ struct RenderOptions {
   std::string plugin;
   OutputRequest output;
   bool fast = false;
-  std::vector<std::string> settings;
+  std::vector<Setting> settings;
   std::vector<std::string> inputs;
 };
 
@@ -65,7 +75,7 @@ bool ParseRenderOptions(const std::vector<std::string>& words, RenderOptions& op
       !ParseCount("--sheet", value, 1, 1000, out.sheetColumns, error)) {
     return false;
   }
-  options.settings = arguments.TakeValues("--set");
+  if (!ParseSettings(arguments.TakeValues("--set"), options.settings, error)) return false;
   options.inputs = arguments.TakeValues("--input");
   const bool hasOutput = arguments.TakeValue("-o", out.path);
   const auto positionals = arguments.Positionals();
@@ -82,47 +92,7 @@ bool ParseRenderOptions(const std::vector<std::string>& words, RenderOptions& op
     return false;
   }
   options.plugin = positionals[0];
-  return true;
-}
-
-// Applies every --set; false with a one-line reason.
-bool ApplySettings(const host::PluginSession& session, const host::PluginInstance& instance,
-                   const std::vector<std::string>& settings, std::string& error) {
-  for (const auto& setting : settings) {
-    const auto equals = setting.find('=');
-    if (equals == std::string::npos || equals == 0) {
-      error = "--set wants NAME=VALUE, not '" + setting + "'";
-      return false;
-    }
-    const std::string name = setting.substr(0, equals);
-    const std::string text = setting.substr(equals + 1);
-    const host::ParameterDescription* parameter = session.FindParameter(name);
-    if (parameter == nullptr) {
-      std::string known;
-      for (const auto& p : session.Description().parameters) {
-        known += (known.empty() ? "" : ", ") + p.name;
-      }
-      error = "unknown parameter '" + name + "' (the plugin has: " +
-              (known.empty() ? std::string("none") : known) + ")";
-      return false;
-    }
-    bool accepted = false;
-    if (parameter->isText) {
-      accepted = instance.SetText(parameter->index, text);
-    } else {
-      float value = 0.0f;
-      if (!ParseFloat(text, value)) {
-        error = "parameter '" + parameter->name + "' wants a number, not '" + text + "'";
-        return false;
-      }
-      accepted = instance.SetFloat(parameter->index, value);
-    }
-    if (!accepted) {
-      error = "the plugin refused " + parameter->name + "=" + text;
-      return false;
-    }
-  }
-  return true;
+  return ClassifyOutput(out, error);
 }
 
 void DrawProgress(int done, int total) {
@@ -146,8 +116,15 @@ int RunRender(const std::vector<std::string>& words) {
   if (!host.Start(options.plugin, error)) return Fail(error);
   const host::PluginDescription& description = host.session->Description();
   if (options.inputs.size() > description.maximumInputs) {
-    return Fail("the plugin takes at most " + std::to_string(description.maximumInputs) +
-                " input(s); " + std::to_string(options.inputs.size()) + " given");
+    return UsageError("render", "the plugin takes at most " +
+                                    std::to_string(description.maximumInputs) + " input(s); " +
+                                    std::to_string(options.inputs.size()) + " given");
+  }
+  if (options.inputs.size() < description.minimumInputs) {
+    return UsageError("render", "the plugin needs at least " +
+                                    std::to_string(description.minimumInputs) +
+                                    " input(s) (--input FILE.png); " +
+                                    std::to_string(options.inputs.size()) + " given");
   }
   // Pictures are read before any output is created, so a bad one leaves
   // nothing half-written behind.
@@ -169,7 +146,10 @@ int RunRender(const std::vector<std::string>& words) {
   auto instance =
       host::PluginInstance::Create(host.session->Library(), out.width, out.height, error);
   if (instance == nullptr) return Fail(error);
-  if (!ApplySettings(*host.session, *instance, options.settings, error)) return Fail(error);
+  bool usage = false;
+  if (!ApplySettings(*host.session, *instance, options.settings, error, usage)) {
+    return usage ? UsageError("render", error) : Fail(error);
+  }
 
   auto sink = MakeFrameSink(out, error);
   if (sink == nullptr) return Fail(error);

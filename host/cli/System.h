@@ -13,11 +13,17 @@ bool IsTerminal(std::FILE* stream);
 std::string FindProgram(const std::string& name);
 // `text` quoted as one argument for the platform's shell.
 std::string ShellQuote(const std::string& text);
-// A pipe into a child's standard input (binary), or null.
+// A pipe into a child's standard input (binary), or null. The child is
+// registered with the crash guard, which stops it on a crash or Ctrl-C.
 std::FILE* OpenWritePipe(const std::string& command);
 // Waits for the child; its exit status.
 int CloseWritePipe(std::FILE* pipe);
 // A child that exits early must give a write error, not kill the host.
 void IgnoreBrokenPipes();
+// True for a character that separates folders in a path.
+bool IsSeparator(char c);
+long ProcessId();
+// Where OpenGL comes from, for the help text.
+extern const char kOpenGLNote[];
 
 }  // namespace cli

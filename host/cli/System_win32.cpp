@@ -11,6 +11,9 @@
 
 namespace cli {
 
+const char kOpenGLNote[] =
+    "OpenGL runs in a hidden window through the system's OpenGL driver (WGL).";
+
 bool IsTerminal(std::FILE* stream) { return _isatty(_fileno(stream)) != 0; }
 
 std::string FindProgram(const std::string& name) {
@@ -32,5 +35,9 @@ std::FILE* OpenWritePipe(const std::string& command) {
 int CloseWritePipe(std::FILE* pipe) { return _pclose(pipe); }
 
 void IgnoreBrokenPipes() {}
+
+bool IsSeparator(char c) { return c == '/' || c == '\\'; }
+
+long ProcessId() { return static_cast<long>(GetCurrentProcessId()); }
 
 }  // namespace cli

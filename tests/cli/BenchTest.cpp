@@ -45,5 +45,24 @@ TEST(Bench, APluginAllocatingInEveryFrameIsSeen) {
   EXPECT_GE(OwnAllocationsPerFrame(run.out), 0.9) << run.out;
 }
 
+// Without a baseline, the figures say whose allocations they are.
+TEST(Bench, AllocationsAreAttributedToThePluginLibraryWithoutABaseline) {
+  const auto plain = [](const char* plugin) {
+    return RunHost({"bench", plugin, "--size", "16x16", "--blocks", "1", "--frames", "4"});
+  };
+  const HostRun careless = plain(AllocatesPerFrameTestPlugin());
+  ASSERT_EQ(careless.exitStatus, 0) << careless.err;
+  EXPECT_NE(careless.out.find("from the plugin library's code: C++ new 1.00"), std::string::npos)
+      << careless.out;
+  const HostRun ours = plain(ProductPlugin());
+  EXPECT_NE(ours.out.find("from the plugin library's code: C++ new 0.00"), std::string::npos)
+      << ours.out;
+  const HostRun json = RunHost({"bench", ProductPlugin(), "--size", "16x16", "--blocks", "1",
+                                "--frames", "2", "--json"});
+  ASSERT_EQ(json.exitStatus, 0) << json.err;
+  EXPECT_NE(json.out.find("\"pluginCodeNewPerFrame\": 0.000"), std::string::npos) << json.out;
+  EXPECT_NE(json.out.find("\"instantiateMs\": "), std::string::npos) << json.out;
+}
+
 }  // namespace
 }  // namespace cli_test

@@ -23,11 +23,9 @@ std::string ReadFile(const std::filesystem::path& path) {
   return text.str();
 }
 
-}  // namespace
-
-HostRun RunHost(const std::vector<std::string>& arguments,
-                const std::vector<std::string>& environment) {
-  const auto folder = std::filesystem::path(ScratchFolder("run"));
+std::string HostCommand(const std::vector<std::string>& arguments,
+                        const std::vector<std::string>& environment,
+                        const std::filesystem::path& folder) {
   std::string command;
   if (!environment.empty()) {
     command = "env";
@@ -36,14 +34,39 @@ HostRun RunHost(const std::vector<std::string>& arguments,
   }
   command += Quote(HostProgram());
   for (const auto& argument : arguments) command += " " + Quote(argument);
-  command += " >" + Quote((folder / "out").string()) + " 2>" + Quote((folder / "err").string()) +
-             " </dev/null";
-  const int status = std::system(command.c_str());
+  return command + " >" + Quote((folder / "out").string()) + " 2>" +
+         Quote((folder / "err").string()) + " </dev/null";
+}
+
+HostRun Finished(int status, const std::filesystem::path& folder) {
   HostRun run;
   run.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   run.out = ReadFile(folder / "out");
   run.err = ReadFile(folder / "err");
   return run;
+}
+
+}  // namespace
+
+HostRun RunHost(const std::vector<std::string>& arguments,
+                const std::vector<std::string>& environment) {
+  const auto folder = std::filesystem::path(ScratchFolder("run"));
+  return Finished(std::system(HostCommand(arguments, environment, folder).c_str()), folder);
+}
+
+HostRun InterruptHost(const std::vector<std::string>& arguments, const std::string& watched,
+                      const std::string& prefix, int signal,
+                      const std::vector<std::string>& environment) {
+  const auto folder = std::filesystem::path(ScratchFolder("run"));
+  // The host's own exit status comes back through `wait`.
+  const std::string script =
+      HostCommand(arguments, environment, folder) + " & host=$!\n" +
+      "for i in $(seq 300); do\n"
+      "  ls -a " + Quote(watched) + " 2>/dev/null | grep -q '^" + prefix + "' && break\n"
+      "  sleep 0.1\n"
+      "done\n"
+      "kill -" + std::to_string(signal) + " $host\nwait $host\n";
+  return Finished(std::system(("sh -c " + Quote(script)).c_str()), folder);
 }
 
 const char* HostProgram() { return FFGL_HOST_PROGRAM; }
@@ -52,6 +75,9 @@ const char* WellBehavedTestPlugin() { return TEST_PLUGIN_WELL_BEHAVED; }
 const char* LeavesProgramTestPlugin() { return TEST_PLUGIN_LEAVES_PROGRAM; }
 const char* RefusesInstancesTestPlugin() { return TEST_PLUGIN_REFUSES_INSTANCES; }
 const char* AllocatesPerFrameTestPlugin() { return TEST_PLUGIN_ALLOCATES_PER_FRAME; }
+const char* CrashesInFrameTestPlugin() { return TEST_PLUGIN_CRASHES_IN_FRAME; }
+const char* NeedsInputTestPlugin() { return TEST_PLUGIN_NEEDS_INPUT; }
+const char* Latin1TextsTestPlugin() { return TEST_PLUGIN_LATIN1_TEXTS; }
 const char* NoPlugMainLibrary() { return NO_PLUGMAIN_LIBRARY; }
 
 std::string ScratchFolder(const std::string& name) {

@@ -24,7 +24,17 @@ const char* WellBehavedTestPlugin();
 const char* LeavesProgramTestPlugin();
 const char* RefusesInstancesTestPlugin();
 const char* AllocatesPerFrameTestPlugin();
+const char* CrashesInFrameTestPlugin();
+const char* NeedsInputTestPlugin();
+const char* Latin1TextsTestPlugin();
 const char* NoPlugMainLibrary();
+
+// Starts the host in the background as `sh` would, waits until a file whose
+// name starts with `prefix` appears in `folder`, then sends `signal`; the
+// run as it ended.
+HostRun InterruptHost(const std::vector<std::string>& arguments, const std::string& folder,
+                      const std::string& prefix, int signal,
+                      const std::vector<std::string>& environment = {});
 
 // A fresh folder for one test's files.
 std::string ScratchFolder(const std::string& name);

@@ -40,5 +40,22 @@ TEST(Info, DescribesAPluginOtherThanOurs) {
   EXPECT_NE(run.out.find("(no inputs)"), std::string::npos);
 }
 
+// Valid UTF-8 throughout, the Latin-1 name read as Latin-1, the escape
+// character shown as an escape, and the table's columns still aligned.
+TEST(Info, PluginTextsInAnUnknownCodePageBecomeValidUtf8) {
+  const HostRun table = RunHost({"info", Latin1TextsTestPlugin()});
+  ASSERT_EQ(table.exitStatus, 0) << table.err;
+  EXPECT_NE(table.out.find("Description     Solid\\x1B[31m colour\n"), std::string::npos)
+      << table.out;
+  EXPECT_NE(table.out.find("  0      Caf\xC3\xA9  standard  0.5      level\n"), std::string::npos)
+      << table.out;
+  const HostRun json = RunHost({"info", Latin1TextsTestPlugin(), "--json"});
+  ASSERT_EQ(json.exitStatus, 0) << json.err;
+  EXPECT_NE(json.out.find("\"description\": \"Solid\\u001b[31m colour\""), std::string::npos)
+      << json.out;
+  EXPECT_NE(json.out.find("\"name\": \"Caf\xC3\xA9\""), std::string::npos) << json.out;
+  EXPECT_EQ(json.out.find('\x1B'), std::string::npos);
+}
+
 }  // namespace
 }  // namespace cli_test

@@ -8,6 +8,8 @@
 #include "HostProcess.h"
 #include "host/PngImage.h"
 
+#include <png.h>
+
 namespace cli_test {
 namespace {
 
@@ -49,7 +51,24 @@ TEST(PngImage, AMissingFolderIsReportedOnWrite) {
   image.pixels = {1, 2, 3, 4};
   std::string error;
   EXPECT_FALSE(host::WritePng("/nonexistent/folder/image.png", image, error));
-  EXPECT_EQ(error, "cannot write '/nonexistent/folder/image.png': the file cannot be created");
+  EXPECT_EQ(error, "cannot write '/nonexistent/folder/image.png': No such file or directory");
+}
+
+TEST(PngImage, SixteenBitSamplesAreScaledWithoutColourConversion) {
+  // Written as libpng writes linear 16-bit pictures (with a gamma 1.0 chunk).
+  const std::uint16_t samples[] = {65535, 32768, 0, 65535, 257, 65535, 32767, 65535};
+  png_image encoder{};
+  encoder.version = PNG_IMAGE_VERSION;
+  encoder.width = 2;
+  encoder.height = 1;
+  encoder.format = PNG_FORMAT_LINEAR_RGB_ALPHA;
+  const std::string path = ScratchFolder("sixteen") + "/deep.png";
+  ASSERT_NE(png_image_write_to_file(&encoder, path.c_str(), 0, samples, 0, nullptr), 0);
+  host::RgbaImage image;
+  std::string error;
+  ASSERT_TRUE(host::ReadPng(path, image, error)) << error;
+  // v * 255 / 65535, rounded.
+  EXPECT_EQ(image.pixels, (std::vector<std::uint8_t>{255, 128, 0, 255, 1, 255, 127, 255}));
 }
 
 }  // namespace

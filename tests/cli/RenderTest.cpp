@@ -1,9 +1,12 @@
 // render: the files it writes hold exactly what the plugin drew.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <set>
 
 #include "HostProcess.h"
 #include "host/GLContext.h"
@@ -97,19 +100,71 @@ TEST(Render, ParametersSetByNameChangeThePicture) {
                      "64x36", "-o", folder + "/mode.png"})
                 .exitStatus,
             0);
+  // Mode is parameter 2, for plugins whose names repeat.
+  ASSERT_EQ(RunHost({"render", ProductPlugin(), "--set", "0=0", "--set", "2=1", "--size",
+                     "64x36", "-o", folder + "/index.png"})
+                .exitStatus,
+            0);
   EXPECT_NE(Load(folder + "/plain.png").pixels, Load(folder + "/mode.png").pixels);
+  EXPECT_EQ(Load(folder + "/index.png").pixels, Load(folder + "/mode.png").pixels);
 }
 
 TEST(Render, AFolderGetsOneNumberedPngPerFrame) {
   const std::string folder = ScratchFolder("folder") + "/frames";
   const HostRun run = RunHost({"render", ProductPlugin(), "--size", "32x16", "--frames", "3",
-                               "--fps", "60", "-o", folder});
+                               "--fps", "60", "-o", folder + "/"});
   ASSERT_EQ(run.exitStatus, 0) << run.err;
   EXPECT_EQ(run.err, "");  // no progress bar when not on a terminal
   for (const char* name : {"frame-000001.png", "frame-000002.png", "frame-000003.png"}) {
     EXPECT_EQ(Load(folder + "/" + name).width, 32) << name;
   }
   EXPECT_FALSE(std::filesystem::exists(folder + "/frame-000004.png"));
+}
+
+TEST(Render, ReusingAFolderReplacesTheEarlierRenderAndNothingElse) {
+  const std::string folder = ScratchFolder("reuse");
+  ASSERT_EQ(RunHost({"render", ProductPlugin(), "--size", "16x8", "--frames", "5", "--fast",
+                     "-o", folder + "/"})
+                .exitStatus,
+            0);
+  std::ofstream(folder + "/notes.txt") << "mine";
+  const HostRun run = RunHost({"render", ProductPlugin(), "--size", "8x4", "--frames", "2",
+                               "--fast", "-o", folder});
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  std::set<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    names.insert(entry.path().filename().string());
+  }
+  EXPECT_EQ(names, (std::set<std::string>{"frame-000001.png", "frame-000002.png", "notes.txt"}));
+  EXPECT_EQ(Load(folder + "/frame-000002.png").width, 8);
+}
+
+// Ctrl-C while a large PNG is being written, and while ffmpeg takes frames:
+// no partial file under any name, ffmpeg stopped, "interrupted", status 130.
+TEST(Render, AnInterruptedRenderLeavesNothingBehind) {
+  const std::string folder = ScratchFolder("interrupted");
+  const HostRun png = InterruptHost({"render", ProductPlugin(), "--size", "8192x8192", "-o",
+                                     folder + "/big.png"},
+                                    folder, ".big.png.", 2);
+  EXPECT_EQ(png.exitStatus, 130) << png.err;
+  EXPECT_EQ(png.err, "ffgl-host render: interrupted\n");
+  EXPECT_TRUE(std::filesystem::is_empty(folder));
+
+  // This stand-in keeps its process id where the test can see it.
+  const std::string bin = ScratchFolder("slow-ffmpeg");
+  const std::string script = bin + "/ffmpeg";
+  std::ofstream(script) << "#!/bin/sh\nfor last; do :; done\necho $$ > " << bin
+                        << "/pid\nexec cat > \"$last\"\n";
+  std::filesystem::permissions(script, std::filesystem::perms::owner_all);
+  const HostRun video = InterruptHost({"render", ProductPlugin(), "--size", "64x64", "--frames",
+                                       "100000", "--fast", "-o", folder + "/clip.webm"},
+                                      folder, ".clip.webm.", 2, {"PATH=" + bin + ":/usr/bin:/bin"});
+  EXPECT_EQ(video.exitStatus, 130) << video.err;
+  EXPECT_TRUE(std::filesystem::is_empty(folder));
+  std::ifstream pidFile(bin + "/pid");
+  int ffmpeg = 0;
+  ASSERT_TRUE(pidFile >> ffmpeg);
+  EXPECT_NE(kill(ffmpeg, 0), 0) << "ffmpeg still runs";
 }
 
 TEST(Render, AContactSheetTilesTheFramesWithGutters) {
@@ -147,7 +202,8 @@ TEST(Render, InputPicturesAreAccepted) {
 namespace cli_test {
 namespace {
 
-// A stand-in ffmpeg on PATH: records its arguments and the bytes it is fed.
+// A stand-in ffmpeg on PATH: records its arguments (in its own folder) and
+// the bytes it is fed.
 std::string FakeFfmpegFolder(const std::string& body) {
   const std::string folder = ScratchFolder("ffmpeg");
   const std::string script = folder + "/ffmpeg";
@@ -158,18 +214,23 @@ std::string FakeFfmpegFolder(const std::string& body) {
 
 TEST(RenderVideo, FramesArePipedToFfmpegAsRawRgba) {
   const std::string bin = FakeFfmpegFolder(
-      "for last; do :; done\necho \"$@\" > \"$last.args\"\ncat > \"$last\"\n");
+      "for last; do :; done\necho \"$@\" > \"$(dirname \"$0\")/args\"\ncat > \"$last\"\n");
   const std::string video = ScratchFolder("video") + "/clip.gif";
   const HostRun run = RunHost({"render", ProductPlugin(), "--size", "20x10", "--frames", "4",
                                "--fps", "50", "-o", video},
                               {"PATH=" + bin + ":/usr/bin:/bin"});
   ASSERT_EQ(run.exitStatus, 0) << run.err;
   EXPECT_EQ(std::filesystem::file_size(video), 4u * 20 * 10 * 4);
-  std::ifstream argumentsFile(video + ".args");
+  std::ifstream argumentsFile(bin + "/args");
   std::string arguments;
   std::getline(argumentsFile, arguments);
   EXPECT_NE(arguments.find("-f rawvideo -pix_fmt rgba -s 20x10 -r 50 -i -"), std::string::npos)
       << arguments;
+  EXPECT_NE(arguments.find(" -f gif "), std::string::npos) << arguments;
+  // Nothing but the finished clip is left.
+  EXPECT_EQ(std::filesystem::directory_iterator(std::filesystem::path(video).parent_path())
+                ->path(),
+            video);
 }
 
 TEST(RenderVideo, AnFfmpegThatFailsIsReportedNotIgnored) {
@@ -179,7 +240,8 @@ TEST(RenderVideo, AnFfmpegThatFailsIsReportedNotIgnored) {
                                "--fast", "-o", video},
                               {"PATH=" + bin + ":/usr/bin:/bin"});
   EXPECT_EQ(run.exitStatus, 1);
-  EXPECT_EQ(run.err.rfind("ffgl-host: ffmpeg ", 0), 0u) << run.err;
+  EXPECT_EQ(run.err.rfind("ffgl-host render: ffmpeg ", 0), 0u) << run.err;
+  EXPECT_TRUE(std::filesystem::is_empty(std::filesystem::path(video).parent_path()));
 }
 
 }  // namespace

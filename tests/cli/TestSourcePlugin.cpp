@@ -1,9 +1,11 @@
 // A small FreeFrame GL source plugin, not built from the product's code, so
 // the command-line host is checked against a second plugin. Built several
-// ways: well-behaved; one that leaves its program current after a frame
-// (validate must name the GL state check); one that refuses every instance;
-// one that allocates on the heap in every frame; one that leaks a block on
-// every instance (the sanitizer run must report it).
+// ways: well-behaved; one that leaves its program current and GL_TEXTURE_2D
+// enabled after a frame (validate must name the GL state check); one that
+// refuses every instance; one that allocates on the heap in every frame; one
+// that leaks a block on every instance (the sanitizer run must report it);
+// one that crashes in its frame; an effect that needs one input and draws
+// it; one whose texts are Latin-1 and hold control characters.
 #define GL_GLEXT_PROTOTYPES 1
 #include <GL/gl.h>
 #include <GL/glext.h>
@@ -14,12 +16,26 @@
 
 namespace {
 
+#if defined(TEST_PLUGIN_NEEDS_INPUT)
+constexpr FFUInt32 kType = FF_EFFECT;
+constexpr FFWord kMinimumInputs = 1;
+#else
+constexpr FFUInt32 kType = FF_SOURCE;
+constexpr FFWord kMinimumInputs = 0;
+#endif
 PluginInfoStruct info = {1, 5, {'T', 'S', 'T', 'P'},
                          {'T', 'e', 's', 't', ' ', 'S', 'o', 'u', 'r', 'c', 'e', 0, 0, 0, 0, 0},
-                         FF_SOURCE};
+                         kType};
+#if defined(TEST_PLUGIN_LATIN1_TEXTS)
+// Older plugins' texts: an 8-bit code page, and a stray escape character.
+PluginExtendedInfoStruct extendedInfo = {1, 0, "Solid\x1B[31m colour", "ffgl-host tests", 0,
+                                         nullptr};
+const char levelName[16] = {'C', 'a', 'f', '\xE9'};
+#else
 PluginExtendedInfoStruct extendedInfo = {1, 0, "Solid colour test source", "ffgl-host tests", 0,
                                          nullptr};
 const char levelName[16] = {'L', 'e', 'v', 'e', 'l'};
+#endif
 char display[32];
 
 struct Instance {
@@ -72,7 +88,46 @@ FFWord Instantiate(const FFGLViewportStruct* viewport) {
   return FF_FAIL;
 }
 
-FFWord Frame(Instance& instance) {
+#if defined(TEST_PLUGIN_NEEDS_INPUT)
+// Draws the first input over the viewport with fixed-function texturing,
+// then puts the texture state back.
+FFWord DrawInput(const ProcessOpenGLStruct& frame) {
+  if (frame.numInputTextures < 1 || frame.inputTextures == nullptr ||
+      frame.inputTextures[0] == nullptr) {
+    return FF_FAIL;
+  }
+  const FFGLTextureStruct& input = *frame.inputTextures[0];
+  const float right = static_cast<float>(input.Width) / static_cast<float>(input.HardwareWidth);
+  const float top = static_cast<float>(input.Height) / static_cast<float>(input.HardwareHeight);
+  glEnable(GL_TEXTURE_2D);
+  glBindTexture(GL_TEXTURE_2D, input.Handle);
+  glBegin(GL_QUADS);
+  glTexCoord2f(0.0f, 0.0f);
+  glVertex2f(-1.0f, -1.0f);
+  glTexCoord2f(0.0f, top);
+  glVertex2f(-1.0f, 1.0f);
+  glTexCoord2f(right, top);
+  glVertex2f(1.0f, 1.0f);
+  glTexCoord2f(right, 0.0f);
+  glVertex2f(1.0f, -1.0f);
+  glEnd();
+  glBindTexture(GL_TEXTURE_2D, 0);
+  glDisable(GL_TEXTURE_2D);
+  return FF_SUCCESS;
+}
+#endif
+
+FFWord Frame(Instance& instance, const ProcessOpenGLStruct& frame) {
+#if defined(TEST_PLUGIN_CRASHES_IN_FRAME)
+  // What a faulty plugin does: write through a null pointer.
+  static int* volatile nowhere = nullptr;
+  *nowhere = 1;
+#endif
+#if defined(TEST_PLUGIN_NEEDS_INPUT)
+  return DrawInput(frame);
+#else
+  (void)frame;
+#endif
 #if defined(TEST_PLUGIN_ALLOCATES_PER_FRAME)
   // What a careless frame does: a heap block per frame.
   static int* volatile scratch = nullptr;
@@ -87,7 +142,9 @@ FFWord Frame(Instance& instance) {
   glVertex2f(1.0f, 1.0f);
   glVertex2f(1.0f, -1.0f);
   glEnd();
-#if !defined(TEST_PLUGIN_LEAVES_PROGRAM)
+#if defined(TEST_PLUGIN_LEAVES_PROGRAM)
+  glEnable(GL_TEXTURE_2D);
+#else
   glUseProgram(0);
 #endif
   return FF_SUCCESS;
@@ -106,7 +163,10 @@ extern "C" __attribute__((visibility("default"))) FFWord plugMain(FFUInt32 code,
     case FF_GETPARAMETERNAME: return input == 0 ? reinterpret_cast<FFWord>(levelName) : 0;
     case FF_GETPARAMETERDEFAULT: return input == 0 ? FFWordFromFloat(0.5f) : FF_FAIL;
     case FF_GETPARAMETERTYPE: return input == 0 ? FF_TYPE_STANDARD : FF_FAIL;
-    case FF_GETPLUGINCAPS: return input == FF_CAP_PROCESSOPENGL ? 1 : 0;
+    case FF_GETPLUGINCAPS:
+      if (input == FF_CAP_MINIMUMINPUTFRAMES) return kMinimumInputs;
+      if (input == FF_CAP_MAXIMUMINPUTFRAMES) return kMinimumInputs;
+      return input == FF_CAP_PROCESSOPENGL ? 1 : 0;
     case FF_INSTANTIATEGL: return Instantiate(reinterpret_cast<const FFGLViewportStruct*>(input));
     default: break;
   }
@@ -124,11 +184,14 @@ extern "C" __attribute__((visibility("default"))) FFWord plugMain(FFUInt32 code,
       return FF_SUCCESS;
     }
     case FF_GETPARAMETER: return input == 0 ? FFWordFromFloat(instance->level) : FF_FAIL;
+    case FF_GETINPUTSTATUS: return input < kMinimumInputs ? 0 : FF_FAIL;
     case FF_GETPARAMETERDISPLAY:
       std::memset(display, 0, sizeof display);
       std::memcpy(display, "level", 5);
       return reinterpret_cast<FFWord>(display);
-    case FF_PROCESSOPENGL: return input != 0 ? Frame(*instance) : FF_FAIL;
+    case FF_PROCESSOPENGL:
+      return input != 0 ? Frame(*instance, *reinterpret_cast<const ProcessOpenGLStruct*>(input))
+                        : FF_FAIL;
     default: return FF_FAIL;
   }
 }

@@ -4,7 +4,7 @@
 
 #include "effect/HelixmorphicsV1.h"
 #include "tests/fakegl/FakeGL.h"
-#include "tests/unit/AllocationCounter.h"
+#include "host/AllocationCounter.h"
 
 namespace {
 
@@ -289,9 +289,9 @@ TEST_F(FrameCallsTest, FramesAfterTheFirstAllocateNothing) {
   ProcessOpenGLStruct frame{2, inputs.data(), 7};
   fakegl::Get().recording = false;  // the recorder itself allocates
   ASSERT_EQ(FF_SUCCESS, effect.ProcessOpenGL(&frame));
-  const std::size_t before = allocation_counter::Count();
+  const std::uint64_t before = allocations::NewCount();
   for (int i = 0; i < 100; ++i) effect.ProcessOpenGL(&frame);
-  EXPECT_EQ(before, allocation_counter::Count());
+  EXPECT_EQ(before, allocations::NewCount());
 }
 
 }  // namespace

@@ -1,0 +1,47 @@
+// What the host does when a plugin crashes or the user interrupts a run:
+// it says which plugMain call crashed (or "interrupted"), removes its
+// half-written files, stops ffmpeg, and exits with a documented status,
+// instead of dying silently. The handlers are per platform
+// (CrashGuard_posix.cpp: signal handlers; CrashGuard_win32.cpp: unhandled
+// exception filter and console control handler). A fault outside any
+// plugin call is left to the platform's default handling.
+#pragma once
+
+#include <string>
+
+namespace cli {
+
+// Installs the handlers; `command` names the run in messages.
+void InstallCrashGuard(const char* command);
+
+// Replaces the one-line crash report. Runs inside the crash handler, so it
+// may only use WriteRaw and the formatting helpers below; returns the exit
+// status.
+using CrashReporter = int (*)(const char* fault, const char* call);
+void SetCrashReporter(CrashReporter reporter);
+
+// Writes straight to standard output (1) or standard error (2); safe in a
+// crash handler. Whatever the C library still buffers is not written.
+void WriteRaw(int stream, const char* text);
+// "ffgl-host COMMAND: ", the start of every message.
+const char* MessagePrefix();
+
+// A file being written that must not outlive a crash or an interruption;
+// returns a slot for ForgetTemporary, or -1 when all slots are taken.
+int RegisterTemporary(const std::string& path);
+void ForgetTemporary(int slot);
+// A child process (ffmpeg) to stop on a crash or an interruption; 0: none.
+void RegisterChild(long processId);
+
+namespace guard_detail {
+// Shared by the platform handlers.
+[[noreturn]] void OnPluginCrash(const char* fault, const char* call);
+[[noreturn]] void OnInterrupt(int status);
+// Per platform.
+void InstallHandlers();
+void RemoveFile(const char* path);
+void StopChild(long processId);
+[[noreturn]] void ExitNow(int status);
+}  // namespace guard_detail
+
+}  // namespace cli
