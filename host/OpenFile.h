@@ -13,7 +13,7 @@ namespace host {
 // deleted, so an interrupted write can be removed at once.
 std::FILE* OpenFile(const std::string& path, const char* mode, std::string* reason = nullptr);
 // Renames `from` to `to`, replacing any file there; false with the reason.
-bool ReplaceFile(const std::string& from, const std::string& to, std::string& reason);
+bool RenameOver(const std::string& from, const std::string& to, std::string& reason);
 // The system's words for an error code (errno, GetLastError).
 std::string SystemErrorText(unsigned long code);
 

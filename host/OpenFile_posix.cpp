@@ -11,7 +11,7 @@ std::FILE* OpenFile(const std::string& path, const char* mode, std::string* reas
   return file;
 }
 
-bool ReplaceFile(const std::string& from, const std::string& to, std::string& reason) {
+bool RenameOver(const std::string& from, const std::string& to, std::string& reason) {
   if (std::rename(from.c_str(), to.c_str()) == 0) return true;
   reason = SystemErrorText(static_cast<unsigned long>(errno));
   return false;

@@ -46,7 +46,7 @@ std::FILE* OpenFile(const std::string& path, const char* mode, std::string* reas
   return file;
 }
 
-bool ReplaceFile(const std::string& from, const std::string& to, std::string& reason) {
+bool RenameOver(const std::string& from, const std::string& to, std::string& reason) {
   if (MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), MOVEFILE_REPLACE_EXISTING) != 0) {
     return true;
   }
@@ -61,6 +61,9 @@ std::string SystemErrorText(unsigned long code) {
       nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
   std::string message = length > 0 && text != nullptr ? std::string(text, length) : std::string();
   if (text != nullptr) LocalFree(text);
+  // Some texts name their subject "%1"; the message names the file itself.
+  const auto insert = message.find("%1");
+  if (insert != std::string::npos) message.replace(insert, 2, "the file");
   // The system's text ends in a full stop and a line break.
   while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
                               message.back() == ' ' || message.back() == '.')) {

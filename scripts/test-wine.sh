@@ -5,7 +5,11 @@
 #   1. ffgl-host.exe validate passes on the 64-bit DLL;
 #   2. instance identifiers above 4 GiB work through plugMain;
 #   3. ffgl-host.exe render --set Speed=0 matches the Linux ffgl-host's render
-#      of the same settings within 3/255 per channel.
+#      of the same settings within 3/255 per channel;
+#   4. the Windows host's own platform code: a plugin crashing in its frame is
+#      named with the call (render exits 3, validate fails that check and
+#      exits 1, no file left), a library that cannot be loaded says why, and
+#      Ctrl-C during a large write leaves no file behind and exits 130.
 # Builds what it needs in the mingw-x86_64 and linux build folders first
 # (override with HELIX_BUILD_WIN64 and HELIX_BUILD_LINUX). Prints the time of
 # each step; exits non-zero when any step fails.
@@ -57,7 +61,7 @@ build() {
   cmake --build "$dir" -j "$(nproc)" --target "$@"
 }
 step "build the Windows host and 64-bit DLL" \
-  build mingw-x86_64 "$win64_dir" HelixmorphicsV1 ffgl-host high-address-instances
+  build mingw-x86_64 "$win64_dir" HelixmorphicsV1 ffgl-host high-address-instances crashing-plugin
 step "build the Linux host and library" \
   build linux "$linux_dir" HelixmorphicsV1 ffgl-host compare-pictures
 if ((${#failed[@]})); then
@@ -132,9 +136,53 @@ step "render on Linux (Speed 0)" \
 step "pictures match within 3/255" \
   "$linux_dir/tests/wine/compare-pictures" "$work/linux.png" "$work/wine.png" 3
 
+# expect STATUS TEXT COMMAND...: the command exits with STATUS and says TEXT.
+expect() {
+  local status=$1 text=$2 rc=0
+  shift 2
+  "$@" >"$work/said" 2>&1 || rc=$?
+  cat "$work/said"
+  if [[ $rc != "$status" ]] || ! grep -qF -- "$text" "$work/said"; then
+    echo "expected exit status $status and: $text (got $rc)"
+    return 1
+  fi
+}
+# Nothing named like NAME is left in the work folder (temporaries included).
+nothing_left() { ! ls -a "$work" | grep -qF -- "$1"; }
+crash_dll=$(windows_path "$win64_dir/tests/wine/crashing-plugin.dll")
+crash="the plugin crashed (access violation) in FF_PROCESSOPENGL"
+crash_render() {
+  expect 3 "ffgl-host render: $crash" \
+    "$WINELOADER" "$win_host" render "$crash_dll" -o "$(windows_path "$work")\\crash.png" &&
+    nothing_left crash.png
+}
+step "a crashing plugin is named (render)" crash_render
+step "a crashing plugin fails its check (validate)" \
+  expect 1 "FAIL  frames without inputs: $crash" "$WINELOADER" "$win_host" validate "$crash_dll"
+echo "not a library" >"$work/text.dll"
+step "a load failure gives the system's reason" \
+  expect 1 "is not a plugin library that can be loaded (" \
+  "$WINELOADER" "$win_host" info "$(windows_path "$work/text.dll")"
+interrupt_write() {
+  "$WINELOADER" "$win_host" render "$win_dll" --size 8192x8192 \
+    -o "$(windows_path "$work")\\big.png" >"$work/interrupted" 2>&1 &
+  local pid=$! rc=0
+  for _ in $(seq 600); do
+    ls -a "$work" | grep -q '^\.big\.png\.' && break
+    sleep 0.1
+  done
+  kill -INT "$pid"
+  wait "$pid" || rc=$?
+  cat "$work/interrupted"
+  [[ $rc == 130 && $(cat "$work/interrupted") == "ffgl-host render: interrupted" ]] &&
+    nothing_left big.png
+}
+step "Ctrl-C during a write leaves no file" interrupt_write
+
 report
 if ((${#failed[@]})); then
   echo "FAILED: ${failed[*]}"
   exit 1
 fi
-echo "The 64-bit DLL runs under Wine: validate passes, the render matches Linux."
+echo "The 64-bit DLL runs under Wine: validate passes, the render matches Linux, crashes,"
+echo "load failures and Ctrl-C are reported as on Linux."

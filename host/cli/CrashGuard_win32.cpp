@@ -41,8 +41,13 @@ LONG WINAPI OnUnhandledException(EXCEPTION_POINTERS* exception) {
   guard_detail::OnPluginCrash(name, call);
 }
 
+HANDLE mainThread = nullptr;
+
+// Runs on a thread of its own: the main thread is stopped first, so it
+// cannot report the removed temporary file as a failure of its own.
 BOOL WINAPI OnConsoleControl(DWORD event) {
   if (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT || event == CTRL_CLOSE_EVENT) {
+    if (mainThread != nullptr) SuspendThread(mainThread);
     guard_detail::OnInterrupt(130);
   }
   return FALSE;
@@ -59,6 +64,8 @@ void WriteRaw(int stream, const char* text) {
 namespace guard_detail {
 
 void InstallHandlers() {
+  DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), &mainThread,
+                  THREAD_SUSPEND_RESUME, FALSE, 0);
   SetUnhandledExceptionFilter(OnUnhandledException);
   SetConsoleCtrlHandler(OnConsoleControl, TRUE);
   // No "program has stopped working" dialog box.

@@ -27,7 +27,7 @@ OutputFile::~OutputFile() {
 
 bool OutputFile::Commit(std::string& error) {
   std::string reason;
-  if (!host::ReplaceFile(temporary_, path_, reason)) {
+  if (!host::RenameOver(temporary_, path_, reason)) {
     error = "cannot write '" + path_ + "': " + reason;
     return false;
   }

@@ -5,7 +5,8 @@
 // refuses every instance; one that allocates on the heap in every frame; one
 // that leaks a block on every instance (the sanitizer run must report it);
 // one that crashes in its frame; an effect that needs one input and draws
-// it; one whose texts are Latin-1 and hold control characters.
+// it; one whose texts are Latin-1 and hold control characters. With
+// TEST_PLUGIN_FIXED_FUNCTION it draws without a program (the Windows build).
 #define GL_GLEXT_PROTOTYPES 1
 #include <GL/gl.h>
 #include <GL/glext.h>
@@ -52,6 +53,24 @@ Instance* Find(FFWord id) {
   return nullptr;
 }
 
+#if defined(TEST_PLUGIN_FIXED_FUNCTION)
+// Windows' OpenGL library exports OpenGL 1.1 only: no program, a colour.
+GLuint MakeProgram() { return 0; }
+void UseProgram(const Instance& instance) {
+  glColor4f(instance.level, 0.25f, 0.75f, 1.0f);
+}
+[[maybe_unused]] void StopProgram() {}
+void DeleteProgram(GLuint) {}
+#define TEST_PLUGIN_EXPORT __declspec(dllexport)
+#else
+void UseProgram(const Instance& instance) {
+  glUseProgram(instance.program);
+  glUniform1f(glGetUniformLocation(instance.program, "level"), instance.level);
+}
+[[maybe_unused]] void StopProgram() { glUseProgram(0); }
+void DeleteProgram(GLuint program) { glDeleteProgram(program); }
+#define TEST_PLUGIN_EXPORT __attribute__((visibility("default")))
+
 GLuint MakeProgram() {
   const char* text = "uniform float level; void main() { gl_FragColor = vec4(level, 0.25, 0.75, 1.0); }";
   const GLuint shader = glCreateShader(GL_FRAGMENT_SHADER);
@@ -63,6 +82,7 @@ GLuint MakeProgram() {
   glDeleteShader(shader);
   return program;
 }
+#endif
 
 FFWord Instantiate(const FFGLViewportStruct* viewport) {
 #if defined(TEST_PLUGIN_REFUSES_INSTANCES)
@@ -134,8 +154,7 @@ FFWord Frame(Instance& instance, const ProcessOpenGLStruct& frame) {
   scratch = new int[16];
   delete[] scratch;
 #endif
-  glUseProgram(instance.program);
-  glUniform1f(glGetUniformLocation(instance.program, "level"), instance.level);
+  UseProgram(instance);
   glBegin(GL_QUADS);
   glVertex2f(-1.0f, -1.0f);
   glVertex2f(-1.0f, 1.0f);
@@ -145,15 +164,14 @@ FFWord Frame(Instance& instance, const ProcessOpenGLStruct& frame) {
 #if defined(TEST_PLUGIN_LEAVES_PROGRAM)
   glEnable(GL_TEXTURE_2D);
 #else
-  glUseProgram(0);
+  StopProgram();
 #endif
   return FF_SUCCESS;
 }
 
 }  // namespace
 
-extern "C" __attribute__((visibility("default"))) FFWord plugMain(FFUInt32 code, FFWord input,
-                                                                   FFWord id) {
+extern "C" TEST_PLUGIN_EXPORT FFWord plugMain(FFUInt32 code, FFWord input, FFWord id) {
   switch (code) {
     case FF_GETINFO: return reinterpret_cast<FFWord>(&info);
     case FF_GETEXTENDEDINFO: return reinterpret_cast<FFWord>(&extendedInfo);
@@ -174,7 +192,7 @@ extern "C" __attribute__((visibility("default"))) FFWord plugMain(FFUInt32 code,
   if (instance == nullptr) return FF_FAIL;
   switch (code) {
     case FF_DEINSTANTIATEGL:
-      glDeleteProgram(instance->program);
+      DeleteProgram(instance->program);
       live[instance - instances] = false;
       return FF_SUCCESS;
     case FF_SETPARAMETER: {
