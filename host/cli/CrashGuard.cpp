@@ -9,11 +9,14 @@
 namespace cli {
 namespace {
 
-constexpr int kSlots = 4;
+// One per file being written at once (encoding threads included).
+constexpr int kSlots = 16;
 constexpr std::size_t kPathLength = 4096;
 
 char prefix[64] = "ffgl-host: ";
 char temporaries[kSlots][kPathLength];
+// Taken: claimed by a thread; used: its path is complete and to be removed.
+std::atomic<bool> slotTaken[kSlots];
 std::atomic<bool> slotUsed[kSlots];
 std::atomic<long> child{0};
 std::atomic<bool> handling{false};
@@ -53,7 +56,7 @@ void InstallCrashGuard(const char* command) {
 int RegisterTemporary(const std::string& path) {
   if (path.size() >= kPathLength) return -1;
   for (int i = 0; i < kSlots; ++i) {
-    if (slotUsed[i].load()) continue;
+    if (slotTaken[i].exchange(true)) continue;
     std::memcpy(temporaries[i], path.c_str(), path.size() + 1);
     slotUsed[i].store(true);
     return i;
@@ -62,7 +65,9 @@ int RegisterTemporary(const std::string& path) {
 }
 
 void ForgetTemporary(int slot) {
-  if (slot >= 0 && slot < kSlots) slotUsed[slot].store(false);
+  if (slot < 0 || slot >= kSlots) return;
+  slotUsed[slot].store(false);
+  slotTaken[slot].store(false);
 }
 
 void RegisterChild(long processId) { child.store(processId); }
