@@ -11,6 +11,7 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 
+#include <cstdint>
 #include <cstring>
 
 #include "plugin/FreeFrame.h"
@@ -139,8 +140,9 @@ FFWord DrawInput(const ProcessOpenGLStruct& frame) {
 
 FFWord Frame(Instance& instance, const ProcessOpenGLStruct& frame) {
 #if defined(TEST_PLUGIN_CRASHES_IN_FRAME)
-  // What a faulty plugin does: write through a null pointer.
-  static int* volatile nowhere = nullptr;
+  // What a faulty plugin does: write through a pointer to nowhere (not
+  // null, so the sanitizer build's own null check does not catch it first).
+  static int* volatile nowhere = reinterpret_cast<int*>(std::uintptr_t{16});
   *nowhere = 1;
 #endif
 #if defined(TEST_PLUGIN_NEEDS_INPUT)
