@@ -8,8 +8,9 @@
 #      of the same settings within 3/255 per channel;
 #   4. the Windows host's own platform code: a plugin crashing in its frame is
 #      named with the call (render exits 3, validate fails that check and
-#      exits 1, no file left), a library that cannot be loaded says why, and
-#      Ctrl-C during a large write leaves no file behind and exits 130.
+#      exits 1, no file left), a library that cannot be loaded says why,
+#      Ctrl-C during a large write leaves no file behind and exits 130, and
+#      video goes through a stand-in ffmpeg.exe, which Ctrl-C stops.
 # Builds what it needs in the mingw-x86_64 and linux build folders first
 # (override with HELIX_BUILD_WIN64 and HELIX_BUILD_LINUX). Prints the time of
 # each step; exits non-zero when any step fails.
@@ -61,7 +62,7 @@ build() {
   cmake --build "$dir" -j "$(nproc)" --target "$@"
 }
 step "build the Windows host and 64-bit DLL" \
-  build mingw-x86_64 "$win64_dir" HelixmorphicsV1 ffgl-host high-address-instances crashing-plugin
+  build mingw-x86_64 "$win64_dir" HelixmorphicsV1 ffgl-host high-address-instances crashing-plugin fake-ffmpeg
 step "build the Linux host and library" \
   build linux "$linux_dir" HelixmorphicsV1 ffgl-host compare-pictures
 if ((${#failed[@]})); then
@@ -178,6 +179,28 @@ interrupt_write() {
     nothing_left big.png
 }
 step "Ctrl-C during a write leaves no file" interrupt_write
+# Wine's programs find the stand-in through WINEPATH, not the Linux PATH.
+fake_ffmpeg_path=$(windows_path "$win64_dir/tests/wine/fake-ffmpeg")
+video() {
+  WINEPATH=$fake_ffmpeg_path "$WINELOADER" "$win_host" render "$win_dll" --size 20x10 --frames 4 \
+    -o "$(windows_path "$work")\\clip.gif" && [[ $(stat -c %s "$work/clip.gif") == 3200 ]]
+}
+step "video through ffmpeg" video
+interrupt_video() {
+  WINEPATH=$fake_ffmpeg_path "$WINELOADER" "$win_host" render "$win_dll" --size 64x64 \
+    --frames 100000 --fast -o "$(windows_path "$work")\\clip.webm" >"$work/interrupted" 2>&1 &
+  local pid=$! rc=0
+  for _ in $(seq 600); do
+    ls -a "$work" | grep -q '^\.clip\.webm\.' && break
+    sleep 0.1
+  done
+  kill -INT "$pid"
+  wait "$pid" || rc=$?
+  cat "$work/interrupted"
+  [[ $rc == 130 ]] && nothing_left clip.webm && ! pgrep -f 'fake-ffmpeg.ffmpeg' >/dev/null
+  # (the stand-in is stopped by the host, not by this Ctrl-C: only the host gets it)
+}
+step "Ctrl-C stops ffmpeg and leaves no file" interrupt_video
 
 report
 if ((${#failed[@]})); then
