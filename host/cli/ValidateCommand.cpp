@@ -55,6 +55,8 @@ int RunValidate(const std::vector<std::string>& words) {
   if (!json) {
     std::printf("Validating %s (%s) on %s\n\n", ShownText(d.name).c_str(), plugin.Path().c_str(),
                 host.context->Description().c_str());
+    // Out before the first check: a crash report writes past the buffer.
+    std::fflush(stdout);
   }
 
   Checklist checks(json, plugin.Path(), host.context->Description());
