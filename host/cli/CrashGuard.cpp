@@ -20,6 +20,7 @@ std::atomic<bool> slotTaken[kSlots];
 std::atomic<bool> slotUsed[kSlots];
 std::atomic<long> child{0};
 std::atomic<bool> handling{false};
+std::atomic<bool> progressLineOpen{false};
 
 int OneLineReport(const char* fault, const char* call) {
   WriteRaw(2, MessagePrefix());
@@ -35,6 +36,7 @@ std::atomic<CrashReporter> reporter{OneLineReport};
 
 // Stops ffmpeg first: it may still be writing into a temporary file.
 void CleanUp() {
+  if (progressLineOpen.load()) WriteRaw(2, "\n");
   const long process = child.exchange(0);
   if (process != 0) guard_detail::StopChild(process);
   for (int i = 0; i < kSlots; ++i) {
@@ -71,6 +73,12 @@ void ForgetTemporary(int slot) {
 }
 
 void RegisterChild(long processId) { child.store(processId); }
+
+void SetProgressLineOpen(bool open) { progressLineOpen.store(open); }
+
+void EndProgressLine() {
+  if (progressLineOpen.exchange(false)) std::fputc('\n', stderr);
+}
 
 namespace guard_detail {
 

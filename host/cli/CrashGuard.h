@@ -32,6 +32,11 @@ int RegisterTemporary(const std::string& path);
 void ForgetTemporary(int slot);
 // A child process (ffmpeg) to stop on a crash or an interruption; 0: none.
 void RegisterChild(long processId);
+// While a progress bar's line is open on standard error, a crash or
+// interruption message starts on a line of its own.
+void SetProgressLineOpen(bool open);
+// Ends an open progress line, before an ordinary failure message.
+void EndProgressLine();
 
 namespace guard_detail {
 // Shared by the platform handlers.

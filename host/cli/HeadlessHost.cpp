@@ -37,6 +37,7 @@ void HeadlessHost::PrepareFrameState(const host::HostFramebuffer& target) const 
 }
 
 int Fail(const std::string& message) {
+  EndProgressLine();
   std::fprintf(stderr, "%s%s\n", MessagePrefix(), message.c_str());
   return kExitFailure;
 }

@@ -9,6 +9,7 @@
 #include "host/InputTexture.h"
 #include "host/cli/Arguments.h"
 #include "host/cli/Commands.h"
+#include "host/cli/CrashGuard.h"
 #include "host/cli/FrameSink.h"
 #include "host/cli/HeadlessHost.h"
 #include "host/cli/ParameterSettings.h"
@@ -102,6 +103,7 @@ void DrawProgress(int done, int total) {
                std::string(static_cast<std::size_t>(kWidth - filled), '.').c_str(), done, total);
   if (done == total) std::fputc('\n', stderr);
   std::fflush(stderr);
+  SetProgressLineOpen(done != total);
 }
 
 }  // namespace
