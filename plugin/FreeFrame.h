@@ -10,9 +10,11 @@
 
 #include <cstdint>
 
-#if defined(_WIN32) && !defined(_WIN64)
+#if defined(_WIN32) && !defined(_WIN64) && !defined(HELIX_WRONG_CALLING_CONVENTION)
 #define FF_CALL __stdcall
 #else
+// (HELIX_WRONG_CALLING_CONVENTION builds a deliberately broken __cdecl
+// plugMain, the negative control of the 32-bit stack-balance check.)
 #define FF_CALL
 #endif
 
