@@ -11,6 +11,7 @@ packages=(
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   clang libclang-rt-14-dev
   wine64 xvfb xauth
+  debootstrap qemu-system-x86 e2fsprogs
   zip
 )
 

@@ -44,6 +44,11 @@ case "${1:-}" in
     ;;
 esac
 
+if ! command -v qemu-system-x86_64 >/dev/null; then
+  echo "test-win32: qemu-system-x86_64 is missing (scripts/install-deps.sh installs qemu-system-x86)" >&2
+  exit 1
+fi
+
 # --- Timings -----------------------------------------------------------------
 timings=()
 failed=()
@@ -319,6 +324,13 @@ ensure_image() {
     echo "test-win32: building the guest image needs root (debootstrap, chroot)" >&2
     return 1
   fi
+  local tool
+  for tool in debootstrap mkfs.ext4 chroot flock; do
+    if ! command -v "$tool" >/dev/null; then
+      echo "test-win32: $tool is missing (scripts/install-deps.sh installs it)" >&2
+      return 1
+    fi
+  done
   mkdir -p "$cache_root"
   exec {lock}>"$cache_root/.lock"
   flock "$lock"
@@ -440,7 +452,7 @@ step "render on Linux (Speed 0)" \
 step "pictures match within 3/255" \
   "$linux_dir/tests/wine/compare-pictures" "$share/linux.png" "$share/wine.png" 3
 
-report
 finish_if_failed
+report
 echo "The 32-bit DLL runs under 32-bit Wine: validate passes, the render matches Linux," \
   "plugMain keeps the stack and FPU state, the cdecl copy is caught."

@@ -39,5 +39,8 @@ bash scripts/fuzz.sh
 echo "== the 64-bit Windows DLL under Wine"
 bash scripts/test-wine.sh
 
+echo "== the 32-bit Windows DLL under 32-bit Wine in an emulated guest"
+bash scripts/test-win32.sh
+
 echo "== release archives"
 bash scripts/package.sh
