@@ -255,11 +255,16 @@ build_image() {
   echo "first boot and Wine prefix: $(seconds_since "$start") s"
 }
 
+# console_tail FILE LINES: the end of the guest's console without the
+# firmware's terminal escapes.
+console_tail() { tail -"$2" "$1" | tr -d '\r' | sed 's/\x1b\[[0-9;?]*[a-zA-Z]//g'; }
+
 # boot_guest IMAGE_DIR SHARE LIMIT [persistent]: boots the guest on the
 # share's payload.sh and waits at most LIMIT seconds. Test boots write to a
 # throwaway overlay, so the image stays as built. Fails, showing the end of
-# the guest's console and of the payload's output, unless the payload ran and
-# exited 0... or, for test boots, unless it ran at all.
+# the guest's console and of the payload's output, when the guest ran out of
+# time or the payload never finished (or, for the image's first boot, exited
+# non-zero; a test boot's programs are judged one by one afterwards).
 boot_guest() {
   local image=$1 share=$2 limit=$3 mode=${4:-snapshot}
   local console=$share/console.log
@@ -292,7 +297,7 @@ boot_guest() {
   if ((timed_out)) || [[ $status == none ]] || { [[ $mode == persistent ]] && [[ $status != 0 ]]; }; then
     ((timed_out)) && echo "test-win32: the guest ran past its limit of $limit s and was stopped"
     echo "test-win32: the guest's payload status: $status; the end of its console:"
-    tail -40 "$console" | tr -d '\r' | sed 's/\x1b\[[0-9;?]*[a-zA-Z]//g'
+    console_tail "$console" 40
     if [[ -f $share/payload.log ]]; then
       echo "test-win32: the end of the payload's output:"
       tail -40 "$share/payload.log"
@@ -435,6 +440,8 @@ expect_guest() {
     return 0
   fi
   cat "$share/$name.log" 2>/dev/null
+  echo "test-win32: the end of the guest's console:"
+  console_tail "$share/console.log" 15
   return 1
 }
 # The wrong-convention copy must fail for the reason the check exists for.
