@@ -298,7 +298,7 @@ boot_guest() {
     ((timed_out)) && echo "test-win32: the guest ran past its limit of $limit s and was stopped"
     echo "test-win32: the guest's payload status: $status; the end of its console:"
     console_tail "$console" 40
-    if [[ -f $share/payload.log ]]; then
+    if [[ -s $share/payload.log ]]; then
       echo "test-win32: the end of the payload's output:"
       tail -40 "$share/payload.log"
     fi
