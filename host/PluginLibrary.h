@@ -25,6 +25,8 @@ class PluginLibrary {
   FFWord Call(FFUInt32 functionCode, FFWord inputValue = 0, FFWord instanceId = 0) const;
   FFPlugMainFunc PlugMain() const { return plugMain_; }
   const std::string& Path() const { return path_; }
+  // The loader's handle (dlopen's handle, or the Windows HMODULE).
+  void* NativeHandle() const { return handle_; }
   // Where the library's code lies in memory (both null where unknown).
   const void* CodeBegin() const { return codeBegin_; }
   const void* CodeEnd() const { return codeEnd_; }

@@ -106,4 +106,19 @@ bool ParsePositiveNumber(const std::string& option, const std::string& text, dou
   return true;
 }
 
+bool ParseNonNegativeNumber(const std::string& option, const std::string& text, double& value,
+                            std::string& error) {
+  char* end = nullptr;
+  errno = 0;
+  const double parsed = std::strtod(text.c_str(), &end);
+  // A day of animation is plenty, and keeps nanosecond sums exact.
+  if (text.empty() || *end != '\0' || errno != 0 || !std::isfinite(parsed) || parsed < 0.0 ||
+      parsed > 86400.0) {
+    error = option + " wants a number of seconds from 0 to 86400, not '" + text + "'";
+    return false;
+  }
+  value = parsed;
+  return true;
+}
+
 }  // namespace cli

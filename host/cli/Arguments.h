@@ -37,5 +37,7 @@ bool ParseCount(const std::string& option, const std::string& text, int minimum,
                 int& value, std::string& error);
 bool ParsePositiveNumber(const std::string& option, const std::string& text, double& value,
                          std::string& error);
+bool ParseNonNegativeNumber(const std::string& option, const std::string& text, double& value,
+                            std::string& error);
 
 }  // namespace cli

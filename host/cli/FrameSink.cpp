@@ -89,6 +89,7 @@ class FolderSink final : public FrameSink {
     return WritePngFile((folder_ / name).u8string(), frame, error);
   }
   bool Finish(std::string&) override { return true; }
+  bool WritesIndependently() const override { return true; }
   std::string Description() const override {
     return (folder_ / "frame-NNNNNN.png").u8string();
   }

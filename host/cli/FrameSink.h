@@ -33,6 +33,9 @@ class FrameSink {
   virtual bool Write(const host::RgbaImage& frame, int index, std::string& error) = 0;
   // After the last frame; the output is complete only when this succeeds.
   virtual bool Finish(std::string& error) = 0;
+  // True when frames of different indexes may be written at the same time
+  // (each its own file) once the first frame is written.
+  virtual bool WritesIndependently() const { return false; }
   // Where the frames went, for the closing message.
   virtual std::string Description() const = 0;
 };

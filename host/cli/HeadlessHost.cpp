@@ -36,10 +36,10 @@ void HeadlessHost::PrepareFrameState(const host::HostFramebuffer& target) const 
   glBindTexture(GL_TEXTURE_2D, 0);
 }
 
-int Fail(const std::string& message) {
+int Fail(const std::string& message, int status) {
   EndProgressLine();
   std::fprintf(stderr, "%s%s\n", MessagePrefix(), message.c_str());
-  return kExitFailure;
+  return status;
 }
 
 int UsageError(const std::string& command, const std::string& message) {

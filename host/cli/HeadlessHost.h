@@ -29,11 +29,12 @@ struct HeadlessHost {
 
 // Every failure a subcommand reports: one line on standard error, starting
 // "ffgl-host COMMAND: ".
-int Fail(const std::string& message);
+int Fail(const std::string& message, int status = 1);
 // Exit statuses, as the README's table lists them.
 constexpr int kExitFailure = 1;      // the plugin, a check or an output failed
 constexpr int kExitUsage = 2;        // how the tool was asked
 constexpr int kExitCrash = 3;        // the plugin crashed (validate: 1)
+constexpr int kExitDrift = 4;        // real-time frames fell behind their times
 constexpr int kExitInterrupted = 130;  // Ctrl-C (143: terminated)
 // A usage mistake: the message and a pointer to --help.
 int UsageError(const std::string& command, const std::string& message);

@@ -1,15 +1,19 @@
-// render: frames of a plugin into PNG files or a video, paced on real time
-// because FreeFrame GL plugins animate on the clock they read themselves.
+// render: frames of a plugin into PNG files or a video, each at its exact
+// time on the plugin's clock (FF_SETTIME, or the plugin's clock imports
+// steered), so the output's motion does not depend on the machine's speed.
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "host/ClockSteering.h"
 #include "host/InputTexture.h"
 #include "host/cli/Arguments.h"
 #include "host/cli/Commands.h"
 #include "host/cli/CrashGuard.h"
+#include "host/cli/EncoderQueue.h"
 #include "host/cli/FrameSink.h"
 #include "host/cli/HeadlessHost.h"
 #include "host/cli/ParameterSettings.h"
@@ -28,9 +32,13 @@ const char kRenderUsage[] =
     "is touched.\n"
     "  --size WxH          frame size (default 1280x720)\n"
     "  --frames N          number of frames (default 1)\n"
-    "  --fps F             frame rate: frames are F per second of real time (default 30)\n"
-    "  --fast              do not wait between frames (the animation then runs slower\n"
-    "                      than in the output's time)\n"
+    "  --fps F             frame rate (default 30): frame k shows the plugin at\n"
+    "                      START + k/F seconds after its instance was made\n"
+    "  --start SECONDS     the time of the first frame (default 0); any frame can be\n"
+    "                      reproduced on its own\n"
+    "  --realtime          pace frames on the real clock instead of the plugin's time\n"
+    "  --allow-drift       exit 0 even when real-time frames fell behind their times\n"
+    "  --fast              the default, kept for older scripts\n"
     "  --set NAME=VALUE    set a parameter before the first frame (repeatable); NAME may\n"
     "                      be the index 'info' gives instead, for repeated names\n"
     "  --input FILE.png    an input picture, uploaded as a host texture (repeatable: at\n"
@@ -38,16 +46,25 @@ const char kRenderUsage[] =
     "                      16-bit samples are scaled to 8 bits, colours unchanged\n"
     "  --sheet COLUMNS     tile all frames into one .png contact sheet\n"
     "  -o OUTPUT           where the frames go (required)\n"
+    "Time: a plugin that takes the host's time gets each frame's time through\n"
+    "FF_SETTIME; for one that reads its own clock, that library's clock imports are\n"
+    "steered to the frame's time (no other library's clock changes), so a render runs\n"
+    "as fast as the machine allows and always at the right speed. Where neither is\n"
+    "possible (it says so) or with --realtime, frames are paced on the real clock, and\n"
+    "frames that fall behind their times are reported.\n"
     "A progress bar is drawn when standard error is a terminal. Exit status: 0 written,\n"
     "1 the plugin or the output failed, 2 a usage mistake, 3 the plugin crashed (the call\n"
-    "is named), 130 interrupted (Ctrl-C).\n";
+    "is named), 4 real-time frames fell behind (the output is written; --allow-drift\n"
+    "accepts it), 130 interrupted (Ctrl-C).\n";
 
 namespace {
 
 struct RenderOptions {
   std::string plugin;
   OutputRequest output;
-  bool fast = false;
+  bool realtime = false;
+  bool allowDrift = false;
+  double start = 0.0;
   std::vector<Setting> settings;
   std::vector<std::string> inputs;
 };
@@ -60,7 +77,13 @@ bool ParseRenderOptions(const std::vector<std::string>& words, RenderOptions& op
   out.width = 1280;
   out.height = 720;
   std::string value;
-  options.fast = arguments.TakeFlag("--fast");
+  arguments.TakeFlag("--fast");  // the default now
+  options.realtime = arguments.TakeFlag("--realtime");
+  options.allowDrift = arguments.TakeFlag("--allow-drift");
+  if (arguments.TakeValue("--start", value) &&
+      !ParseNonNegativeNumber("--start", value, options.start, error)) {
+    return false;
+  }
   if (arguments.TakeValue("--size", value) &&
       !ParseSize("--size", value, out.width, out.height, error)) {
     return false;
@@ -106,6 +129,13 @@ void DrawProgress(int done, int total) {
   SetProgressLineOpen(done != total);
 }
 
+// For the tests only: a pause after each frame, standing for a slow output,
+// so they can show that the frames' times do not depend on speed.
+std::chrono::milliseconds TestFrameDelay() {
+  const char* value = std::getenv("FFGL_HOST_TEST_FRAME_DELAY_MS");
+  return std::chrono::milliseconds(value != nullptr ? std::atoi(value) : 0);
+}
+
 }  // namespace
 
 int RunRender(const std::vector<std::string>& words) {
@@ -145,9 +175,20 @@ int RunRender(const std::vector<std::string>& words) {
     return Fail("OpenGL cannot make a " + std::to_string(out.width) + "x" +
                 std::to_string(out.height) + " framebuffer");
   }
+  // The plugin's time: its own FF_SETTIME, else its clock imports steered,
+  // else the real clock. Steering starts before the instance is made, whose
+  // creation is time 0, and ends (restored) before the library unloads.
+  std::unique_ptr<host::ClockSteering> steering;
+  if (!options.realtime && !description.supportsHostTime) {
+    steering = host::ClockSteering::Attach(host.session->Library());
+  }
+  const bool hostTime = !options.realtime && description.supportsHostTime;
+  const bool realClock = !hostTime && steering == nullptr;
+
   auto instance =
       host::PluginInstance::Create(host.session->Library(), out.width, out.height, error);
   if (instance == nullptr) return Fail(error);
+  const auto created = std::chrono::steady_clock::now();
   bool usage = false;
   if (!ApplySettings(*host.session, *instance, options.settings, error, usage)) {
     return usage ? UsageError("render", error) : Fail(error);
@@ -155,29 +196,57 @@ int RunRender(const std::vector<std::string>& words) {
 
   auto sink = MakeFrameSink(out, error);
   if (sink == nullptr) return Fail(error);
+  EncoderQueue encoder(*sink);
 
   const bool progress = IsTerminal(stderr);
-  host::RgbaImage frame;
-  frame.width = out.width;
-  frame.height = out.height;
-  const auto start = std::chrono::steady_clock::now();
+  const std::chrono::milliseconds testDelay = TestFrameDelay();
+  int lateFrames = 0;
+  double worstLateness = 0.0;
   for (int i = 0; i < out.frames; ++i) {
-    if (!options.fast) {
-      std::this_thread::sleep_until(
-          start + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-                      std::chrono::duration<double>(i / out.fps)));
+    const double time = options.start + i / out.fps;
+    if (hostTime && !instance->SetTime(time)) {
+      return Fail("the plugin refused FF_SETTIME for frame " + std::to_string(i + 1));
+    }
+    if (steering != nullptr) steering->SetSeconds(time);
+    if (realClock) {
+      const auto slot = created + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                                      std::chrono::duration<double>(time));
+      std::this_thread::sleep_until(slot);
+      const double lateness =
+          std::chrono::duration<double>(std::chrono::steady_clock::now() - slot).count();
+      if (lateness > 0.5 / out.fps) ++lateFrames;
+      if (lateness > worstLateness) worstLateness = lateness;
     }
     host.PrepareFrameState(target);
     target.Clear(0.0f, 0.0f, 0.0f, 0.0f);
     if (host::IsFail(instance->ProcessFrame(target, inputRecords))) {
       return Fail("the plugin failed to render frame " + std::to_string(i + 1));
     }
+    host::RgbaImage frame;
+    frame.width = out.width;
+    frame.height = out.height;
     frame.pixels = target.ReadPixels();
-    if (!sink->Write(frame, i, error)) return Fail(error);
+    if (testDelay.count() > 0) std::this_thread::sleep_for(testDelay);
+    if (!encoder.Submit(std::move(frame), i, error)) return Fail(error);
     if (progress) DrawProgress(i + 1, out.frames);
   }
-  if (!sink->Finish(error)) return Fail(error);
+  if (!encoder.Finish(error)) return Fail(error);
   std::printf("wrote %s\n", sink->Description().c_str());
+  // Said once, with the output: a failure before it is the one message.
+  if (realClock && !options.realtime) {
+    std::fprintf(stderr,
+                 "ffgl-host render: the plugin takes no host time and reads no clock the host "
+                 "can steer; its frames were paced on the real clock instead\n");
+  }
+  if (lateFrames > 0) {
+    char report[200];
+    std::snprintf(report, sizeof report,
+                  "%d of %d frames were drawn late on the real clock, up to %.3f s behind their "
+                  "times: the output's motion is uneven",
+                  lateFrames, out.frames, worstLateness);
+    if (!options.allowDrift) return Fail(report, kExitDrift);
+    std::fprintf(stderr, "ffgl-host render: %s\n", report);
+  }
   return 0;
 }
 
