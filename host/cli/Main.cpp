@@ -19,14 +19,16 @@ const char kUsage[] =
     "Commands:\n"
     "  info      describe the plugin: records, parameters, capabilities\n"
     "  validate  run conformance checks through plugMain; exit 0 only when all pass\n"
-    "  render    render frames to a PNG, a folder of PNGs, a contact sheet, or video\n"
+    "  render    render frames at exact times on the plugin's clock to a PNG, a folder\n"
+    "            of PNGs, a contact sheet, or video\n"
     "  bench     measure frame and instantiate times\n"
     "\n"
     "'ffgl-host COMMAND --help' describes a command's options.\n"
     "\n"
     "Exit status: 0 success; 1 the plugin, a check or an output failed; 2 a usage\n"
-    "mistake; 3 the plugin crashed (validate: 1, as a failed check); 130 interrupted\n"
-    "(Ctrl-C), 143 terminated. Messages start with 'ffgl-host COMMAND:'.\n";
+    "mistake; 3 the plugin crashed (validate: 1, as a failed check); 4 render on the\n"
+    "real clock fell behind (output written); 130 interrupted (Ctrl-C), 143 terminated.\n"
+    "Messages start with 'ffgl-host COMMAND:'.\n";
 
 void PrintUsage(std::FILE* stream) {
   std::fputs(kUsage, stream);

@@ -78,6 +78,7 @@ const char* AllocatesPerFrameTestPlugin() { return TEST_PLUGIN_ALLOCATES_PER_FRA
 const char* CrashesInFrameTestPlugin() { return TEST_PLUGIN_CRASHES_IN_FRAME; }
 const char* NeedsInputTestPlugin() { return TEST_PLUGIN_NEEDS_INPUT; }
 const char* Latin1TextsTestPlugin() { return TEST_PLUGIN_LATIN1_TEXTS; }
+const char* TakesHostTimeTestPlugin() { return TEST_PLUGIN_TAKES_HOST_TIME; }
 const char* NoPlugMainLibrary() { return NO_PLUGMAIN_LIBRARY; }
 
 std::string ScratchFolder(const std::string& name) {

@@ -27,6 +27,7 @@ const char* AllocatesPerFrameTestPlugin();
 const char* CrashesInFrameTestPlugin();
 const char* NeedsInputTestPlugin();
 const char* Latin1TextsTestPlugin();
+const char* TakesHostTimeTestPlugin();
 const char* NoPlugMainLibrary();
 
 // Starts the host in the background as `sh` would, waits until a file whose

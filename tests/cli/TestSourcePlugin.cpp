@@ -5,13 +5,16 @@
 // refuses every instance; one that allocates on the heap in every frame; one
 // that leaks a block on every instance (the sanitizer run must report it);
 // one that crashes in its frame; an effect that needs one input and draws
-// it; one whose texts are Latin-1 and hold control characters. With
+// it; one whose texts are Latin-1 and hold control characters; one that
+// takes the host's time and logs every FF_SETTIME it gets. With
 // TEST_PLUGIN_FIXED_FUNCTION it draws without a program (the Windows build).
 #define GL_GLEXT_PROTOTYPES 1
 #include <GL/gl.h>
 #include <GL/glext.h>
 
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "plugin/FreeFrame.h"
@@ -184,6 +187,9 @@ extern "C" TEST_PLUGIN_EXPORT FFWord plugMain(FFUInt32 code, FFWord input, FFWor
     case FF_GETPARAMETERDEFAULT: return input == 0 ? FFWordFromFloat(0.5f) : FF_FAIL;
     case FF_GETPARAMETERTYPE: return input == 0 ? FF_TYPE_STANDARD : FF_FAIL;
     case FF_GETPLUGINCAPS:
+#if defined(TEST_PLUGIN_TAKES_HOST_TIME)
+      if (input == FF_CAP_SETTIME) return 1;
+#endif
       if (input == FF_CAP_MINIMUMINPUTFRAMES) return kMinimumInputs;
       if (input == FF_CAP_MAXIMUMINPUTFRAMES) return kMinimumInputs;
       return input == FF_CAP_PROCESSOPENGL ? 1 : 0;
@@ -209,6 +215,17 @@ extern "C" TEST_PLUGIN_EXPORT FFWord plugMain(FFUInt32 code, FFWord input, FFWor
       std::memset(display, 0, sizeof display);
       std::memcpy(display, "level", 5);
       return reinterpret_cast<FFWord>(display);
+#if defined(TEST_PLUGIN_TAKES_HOST_TIME)
+    case FF_SETTIME: {
+      // Each time as it came, exactly, to the file the test names.
+      const char* log = std::getenv("TEST_PLUGIN_TIME_LOG");
+      std::FILE* file = log != nullptr ? std::fopen(log, "a") : nullptr;
+      if (file == nullptr || input == 0) return FF_FAIL;
+      std::fprintf(file, "%a\n", *reinterpret_cast<const double*>(input));
+      std::fclose(file);
+      return FF_SUCCESS;
+    }
+#endif
     case FF_PROCESSOPENGL:
       return input != 0 ? Frame(*instance, *reinterpret_cast<const ProcessOpenGLStruct*>(input))
                         : FF_FAIL;

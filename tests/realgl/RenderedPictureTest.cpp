@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "host/HostFramebuffer.h"
+#include "tests/realgl/BuiltInProgram.h"
 #include "tests/realgl/MesaContext.h"
 
 namespace {
@@ -16,36 +17,7 @@ using mesa::Call;
 constexpr int kWidth = 320;
 constexpr int kHeight = 180;
 
-struct Rgb {
-  int r, g, b;
-};
-
-// The built-in program at time 0 (Speed 0 holds the clock there), in 32-bit
-// floats, clamped and rounded to 8 bits as the framebuffer stores it.
-// Returns false where the program is not well defined: its power term has a
-// zero base, which GLSL leaves undefined for an exponent that is not
-// positive (kept clear of the boundary by a margin).
-bool EvaluateBuiltInProgram(float fragX, float fragY, float distort, float mode, Rgb& out) {
-  const float w = static_cast<float>(kWidth);
-  const float h = static_cast<float>(kHeight);
-  float px = (fragX * 2.0f - w) / std::min(w, h);
-  float py = (fragY * 2.0f - h) / std::min(w, h);
-  const float exponent = std::sin(std::sqrt(px * px + py * py) * 2.0f) * 2.5f;
-  if (exponent < 0.05f) return false;
-  const float x = std::sin(px * 5.0f) + std::cos(py * 5.0f) + distort * 0.0f;
-  const float y = std::sin(py * 50.0f) + std::cos(x * 10.0f);
-  px = x * 5.5f;
-  py = y * 5.5f;
-  py = std::sqrt((px * 0.01f) * (px * 0.01f) + (py * 0.01f) * (py * 0.01f)) * 10.0f;
-  const float a = std::sin(px * 1.0f);
-  const float b = std::sin(py * 10.0f + px * 1.0f);
-  const float circle = a * (1.0f - mode) + b * mode;
-  auto store = [](float v) {
-    return static_cast<int>(std::lround(std::clamp(v, 0.0f, 1.0f) * 255.0f));
-  };
-  out = Rgb{store(circle * 1.0f), store(circle * 0.5f), store(circle * 0.0f)};
-  return true;
-}
+using reference::Rgb;
 
 class RenderedPictureTest : public ::testing::TestWithParam<float> {};
 
@@ -86,7 +58,8 @@ TEST_P(RenderedPictureTest, MatchesTheProgramEvaluatedOnTheCpu) {
       Rgb expected{};
       // Rows come top first; gl_FragCoord counts from the bottom, at centres.
       const float fragY = static_cast<float>(kHeight - 1 - row) + 0.5f;
-      if (!EvaluateBuiltInProgram(static_cast<float>(x) + 0.5f, fragY, 0.0f, mode, expected)) {
+      if (!reference::EvaluateBuiltInProgram(static_cast<float>(x) + 0.5f, fragY, kWidth, kHeight,
+                                              0.0f, 0.0f, mode, expected)) {
         continue;
       }
       ++compared;
