@@ -1,13 +1,20 @@
+// PNG files on every platform: stb_image (Debian's libstb-dev) reads them;
+// PngEncoder_*.cpp writes them.
 #include "host/PngImage.h"
 
-#include <png.h>
-
 #include <cerrno>
-#include <csetjmp>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "host/OpenFile.h"
+#include "host/PngEncoder.h"
+
+#define STBI_ONLY_PNG
+#define STBI_NO_STDIO
+#define STB_IMAGE_IMPLEMENTATION
+#define STB_IMAGE_STATIC
+#include <stb/stb_image.h>
 
 namespace host {
 namespace {
@@ -15,76 +22,60 @@ namespace {
 // Pictures larger than this are refused before any allocation: an input
 // texture this large is not a plausible video frame, and a corrupt header
 // must not make the host allocate gigabytes.
-constexpr png_uint_32 kMaximumSide = 16384;
+constexpr int kMaximumSide = 16384;
 
-struct Decoder {
-  png_structp png = nullptr;
-  png_infop info = nullptr;
-  char message[200] = {};
+struct FileReader {
+  std::FILE* file;
 };
-
-void OnError(png_structp png, png_const_charp message) {
-  auto* decoder = static_cast<Decoder*>(png_get_error_ptr(png));
-  std::snprintf(decoder->message, sizeof decoder->message, "%s", message);
-  png_longjmp(png, 1);
+int ReadBytes(void* user, char* data, int size) {
+  return static_cast<int>(std::fread(data, 1, static_cast<std::size_t>(size),
+                                     static_cast<FileReader*>(user)->file));
 }
-
-void OnWarning(png_structp, png_const_charp) {}
+void SkipBytes(void* user, int count) {
+  std::fseek(static_cast<FileReader*>(user)->file, count, SEEK_CUR);
+}
+int AtEnd(void* user) { return std::feof(static_cast<FileReader*>(user)->file); }
+constexpr stbi_io_callbacks kReader{ReadBytes, SkipBytes, AtEnd};
 
 // Every colour type and depth as RGBA8, the samples' values kept: 16-bit
 // samples scaled by 255/65535 and rounded, no gamma or colour-space change.
-// libpng reports errors by longjmp, so no C++ object lives in this frame
-// between setjmp and the end of decoding.
-bool Decode(Decoder& decoder, std::FILE* file, RgbaImage& image, std::string& reason) {
-  png_uint_32 width = 0;
-  png_uint_32 height = 0;
-  std::vector<png_bytep>* rows = new std::vector<png_bytep>();
-  if (setjmp(png_jmpbuf(decoder.png)) != 0) {
-    delete rows;
-    reason = decoder.message;
+bool Decode(std::FILE* file, RgbaImage& image, std::string& reason) {
+  FileReader reader{file};
+  int width = 0, height = 0, channels = 0;
+  if (stbi_info_from_callbacks(&kReader, &reader, &width, &height, &channels) == 0) {
+    reason = stbi_failure_reason() != nullptr ? stbi_failure_reason() : "not a PNG file";
     return false;
   }
-  png_init_io(decoder.png, file);
-  png_set_user_limits(decoder.png, kMaximumSide, kMaximumSide);
-  png_read_info(decoder.png, decoder.info);
-  width = png_get_image_width(decoder.png, decoder.info);
-  height = png_get_image_height(decoder.png, decoder.info);
-  png_set_expand(decoder.png);  // palette, grey below 8 bits, tRNS to alpha
-  png_set_scale_16(decoder.png);
-  png_set_gray_to_rgb(decoder.png);
-  png_set_add_alpha(decoder.png, 0xFF, PNG_FILLER_AFTER);
-  png_set_interlace_handling(decoder.png);
-  png_read_update_info(decoder.png, decoder.info);
-  image.width = static_cast<int>(width);
-  image.height = static_cast<int>(height);
-  image.pixels.assign(static_cast<std::size_t>(width) * height * 4, 0);
-  rows->resize(height);
-  for (png_uint_32 y = 0; y < height; ++y) {
-    (*rows)[y] = &image.pixels[static_cast<std::size_t>(y) * width * 4];
+  if (width > kMaximumSide || height > kMaximumSide) {
+    reason = "larger than " + std::to_string(kMaximumSide) + " pixels on a side";
+    return false;
   }
-  png_read_image(decoder.png, rows->data());
-  png_read_end(decoder.png, nullptr);
-  delete rows;
-  return true;
-}
-
-// Rows filtered with "sub" and deflated at level 2: about four times as
-// fast as libpng's defaults for frames like ours, at about a fifth more
-// bytes. Fixed settings, so the bytes depend only on the picture.
-bool Encode(Decoder& encoder, std::FILE* file, const RgbaImage& image) {
-  if (setjmp(png_jmpbuf(encoder.png)) != 0) return false;
-  png_init_io(encoder.png, file);
-  png_set_IHDR(encoder.png, encoder.info, static_cast<png_uint_32>(image.width),
-               static_cast<png_uint_32>(image.height), 8, PNG_COLOR_TYPE_RGBA, PNG_INTERLACE_NONE,
-               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-  png_set_compression_level(encoder.png, 2);
-  png_set_filter(encoder.png, PNG_FILTER_TYPE_BASE, PNG_FILTER_SUB);
-  png_write_info(encoder.png, encoder.info);
-  const std::size_t stride = static_cast<std::size_t>(image.width) * 4;
-  for (int y = 0; y < image.height; ++y) {
-    png_write_row(encoder.png, image.pixels.data() + static_cast<std::size_t>(y) * stride);
+  std::rewind(file);
+  const bool sixteen = stbi_is_16_bit_from_callbacks(&kReader, &reader) != 0;
+  std::rewind(file);
+  const std::size_t count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4;
+  image.width = width;
+  image.height = height;
+  image.pixels.resize(count);
+  if (sixteen) {
+    stbi_us* samples = stbi_load_16_from_callbacks(&kReader, &reader, &width, &height, &channels, 4);
+    if (samples == nullptr) {
+      reason = stbi_failure_reason();
+      return false;
+    }
+    for (std::size_t i = 0; i < count; ++i) {
+      image.pixels[i] = static_cast<std::uint8_t>((samples[i] * 255u + 32767u) / 65535u);
+    }
+    stbi_image_free(samples);
+  } else {
+    stbi_uc* samples = stbi_load_from_callbacks(&kReader, &reader, &width, &height, &channels, 4);
+    if (samples == nullptr) {
+      reason = stbi_failure_reason();
+      return false;
+    }
+    std::memcpy(image.pixels.data(), samples, count);
+    stbi_image_free(samples);
   }
-  png_write_end(encoder.png, nullptr);
   return true;
 }
 
@@ -97,24 +88,20 @@ bool ReadPng(const std::string& path, RgbaImage& image, std::string& error) {
     error = "cannot read image '" + path + "': " + reason;
     return false;
   }
-  png_byte signature[8] = {};
+  static const unsigned char kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  unsigned char signature[8] = {};
   if (std::fread(signature, 1, sizeof signature, file) != sizeof signature ||
-      png_sig_cmp(signature, 0, sizeof signature) != 0) {
+      std::memcmp(signature, kSignature, sizeof signature) != 0) {
     std::fclose(file);
     error = "cannot read image '" + path + "': not a PNG file";
     return false;
   }
   std::rewind(file);
-  Decoder decoder;
-  decoder.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &decoder, OnError, OnWarning);
-  decoder.info = decoder.png != nullptr ? png_create_info_struct(decoder.png) : nullptr;
   RgbaImage decoded;
-  const bool read = decoder.info != nullptr && Decode(decoder, file, decoded, reason);
-  png_destroy_read_struct(&decoder.png, &decoder.info, nullptr);
+  const bool read = Decode(file, decoded, reason);
   std::fclose(file);
   if (!read) {
-    error = "cannot read image '" + path + "': " +
-            (reason.empty() ? std::string("libpng cannot start") : reason);
+    error = "cannot read image '" + path + "': " + reason;
     return false;
   }
   image = std::move(decoded);
@@ -132,21 +119,14 @@ bool WritePng(const std::string& path, const RgbaImage& image, std::string& erro
     error = "cannot write '" + path + "': " + reason;
     return false;
   }
-  Decoder encoder;  // the same error plumbing
-  encoder.png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &encoder, OnError, OnWarning);
-  encoder.info = encoder.png != nullptr ? png_create_info_struct(encoder.png) : nullptr;
+  int failure = 0;
   errno = 0;
-  const bool written = encoder.info != nullptr && Encode(encoder, file, image);
-  const int writeErrno = errno;
-  png_destroy_write_struct(&encoder.png, &encoder.info);
+  const bool encoded = EncodePng(file, image, failure, reason);
   // A full disk shows up only when the buffered bytes are flushed.
   const bool closed = std::fclose(file) == 0;
-  if (!written || !closed) {
-    const int code = !closed ? errno : writeErrno;
-    error = "cannot write '" + path + "': " +
-            (code != 0 ? std::string(std::strerror(code))
-                       : std::string(encoder.message[0] != 0 ? encoder.message
-                                                             : "libpng cannot start"));
+  if (!encoded || !closed) {
+    const int code = failure != 0 ? failure : (!closed ? errno : 0);
+    error = "cannot write '" + path + "': " + (code != 0 ? std::string(std::strerror(code)) : reason);
     std::remove(path.c_str());
     return false;
   }

@@ -7,7 +7,7 @@ packages=(
   cmake g++ make pkg-config
   libgtest-dev libgmock-dev googletest
   libegl-dev libopengl-dev libgl-dev libgl1-mesa-dri libegl-mesa0
-  libpng-dev
+  libpng-dev libstb-dev zlib1g-dev libz-mingw-w64-dev
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   clang libclang-rt-14-dev
   wine64 xvfb xauth

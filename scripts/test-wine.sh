@@ -137,6 +137,22 @@ step "render on Linux (Speed 0)" \
 step "pictures match within 3/255" \
   "$linux_dir/tests/wine/compare-pictures" "$work/linux.png" "$work/wine.png" 3
 
+# The plugin's clock steered through the DLL's import table: each frame at
+# its exact time even with a slowed output, as on Linux.
+steered=(--set Speed=1 --size 320x180 --frames 4 --fps 16)
+step "steered render under Wine (Speed 1, slowed output)" \
+  env FFGL_HOST_TEST_FRAME_DELAY_MS=200 "$WINELOADER" "$win_host" render "$win_dll" \
+  "${steered[@]}" -o "$(windows_path "$work")\\wine-frames\\"
+step "steered render on Linux (Speed 1)" \
+  "$linux_dir/ffgl-host" render "$linux_dir/plugin/HelixmorphicsV1.so" "${steered[@]}" \
+  -o "$work/linux-frames/"
+step "steered frames match within 3/255" \
+  "$linux_dir/tests/wine/compare-pictures" "$work/linux-frames/frame-000004.png" \
+  "$work/wine-frames/frame-000004.png" 3
+step "--input reads a PNG under Wine" \
+  "$WINELOADER" "$win_host" render "$win_dll" --input "$(windows_path "$work/linux.png")" \
+  --size 64x64 -o "$(windows_path "$work")\\with-input.png"
+
 # expect STATUS TEXT COMMAND...: the command exits with STATUS and says TEXT.
 expect() {
   local status=$1 text=$2 rc=0
