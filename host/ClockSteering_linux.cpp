@@ -163,14 +163,15 @@ std::unique_ptr<ClockSteering> ClockSteering::Attach(const PluginLibrary& librar
   const char* strings = nullptr;
   bool rela = true;
   for (const ElfW(Dyn)* entry = map->l_ld; entry->d_tag != DT_NULL; ++entry) {
+    const ElfW(Addr) pointer = address(entry->d_un.d_ptr);
     switch (entry->d_tag) {
-      case DT_JMPREL: tables[0] = reinterpret_cast<const ElfW(Rela)*>(address(entry->d_un.d_ptr)); break;
+      case DT_JMPREL: tables[0] = reinterpret_cast<const ElfW(Rela)*>(pointer); break;
       case DT_PLTRELSZ: sizes[0] = entry->d_un.d_val; break;
       case DT_PLTREL: rela = entry->d_un.d_val == DT_RELA; break;
-      case DT_RELA: tables[1] = reinterpret_cast<const ElfW(Rela)*>(address(entry->d_un.d_ptr)); break;
+      case DT_RELA: tables[1] = reinterpret_cast<const ElfW(Rela)*>(pointer); break;
       case DT_RELASZ: sizes[1] = entry->d_un.d_val; break;
-      case DT_SYMTAB: symbols = reinterpret_cast<const ElfW(Sym)*>(address(entry->d_un.d_ptr)); break;
-      case DT_STRTAB: strings = reinterpret_cast<const char*>(address(entry->d_un.d_ptr)); break;
+      case DT_SYMTAB: symbols = reinterpret_cast<const ElfW(Sym)*>(pointer); break;
+      case DT_STRTAB: strings = reinterpret_cast<const char*>(pointer); break;
       default: break;
     }
   }
@@ -216,7 +217,8 @@ std::unique_ptr<ClockSteering> ClockSteering::Attach(const PluginLibrary& librar
     Patch& patch = steering->patches_[steering->patchCount_];
     patch = wanted;
     patch.original = *wanted.slot;
-    if (!WriteSlot(patch.slot, patch.replacement, patch.readOnly)) return nullptr;  // restores the rest
+    // On failure the destructor puts back what was written.
+    if (!WriteSlot(patch.slot, patch.replacement, patch.readOnly)) return nullptr;
     ++steering->patchCount_;
   }
   steering->redirected_ = names;

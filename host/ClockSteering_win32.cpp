@@ -81,12 +81,12 @@ std::unique_ptr<ClockSteering> ClockSteering::Attach(const PluginLibrary& librar
       // already hold addresses only.
       const DWORD lookup =
           module->OriginalFirstThunk != 0 ? module->OriginalFirstThunk : module->FirstThunk;
-      auto* names_ = reinterpret_cast<const IMAGE_THUNK_DATA*>(image + lookup);
+      auto* lookupEntry = reinterpret_cast<const IMAGE_THUNK_DATA*>(image + lookup);
       auto* addresses = reinterpret_cast<IMAGE_THUNK_DATA*>(image + module->FirstThunk);
-      for (; names_->u1.AddressOfData != 0; ++names_, ++addresses) {
-        if (IMAGE_SNAP_BY_ORDINAL(names_->u1.Ordinal)) continue;
+      for (; lookupEntry->u1.AddressOfData != 0; ++lookupEntry, ++addresses) {
+        if (IMAGE_SNAP_BY_ORDINAL(lookupEntry->u1.Ordinal)) continue;
         const auto* byName =
-            reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(image + names_->u1.AddressOfData);
+            reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(image + lookupEntry->u1.AddressOfData);
         const char* name = reinterpret_cast<const char*>(byName->Name);
         for (const Replacement& replacement : kReplacements) {
           if (std::strcmp(name, replacement.name) != 0) continue;
@@ -112,7 +112,8 @@ std::unique_ptr<ClockSteering> ClockSteering::Attach(const PluginLibrary& librar
     Patch& patch = steering->patches_[steering->patchCount_];
     patch = wanted;
     patch.original = *wanted.slot;
-    if (!WriteEntry(patch.slot, patch.replacement)) return nullptr;  // restores the rest
+    // On failure the destructor puts back what was written.
+    if (!WriteEntry(patch.slot, patch.replacement)) return nullptr;
     ++steering->patchCount_;
   }
   steering->redirected_ = names;

@@ -58,7 +58,8 @@ bool Decode(std::FILE* file, RgbaImage& image, std::string& reason) {
   image.height = height;
   image.pixels.resize(count);
   if (sixteen) {
-    stbi_us* samples = stbi_load_16_from_callbacks(&kReader, &reader, &width, &height, &channels, 4);
+    stbi_us* samples =
+        stbi_load_16_from_callbacks(&kReader, &reader, &width, &height, &channels, 4);
     if (samples == nullptr) {
       reason = stbi_failure_reason();
       return false;
@@ -126,7 +127,8 @@ bool WritePng(const std::string& path, const RgbaImage& image, std::string& erro
   const bool closed = std::fclose(file) == 0;
   if (!encoded || !closed) {
     const int code = failure != 0 ? failure : (!closed ? errno : 0);
-    error = "cannot write '" + path + "': " + (code != 0 ? std::string(std::strerror(code)) : reason);
+    error = "cannot write '" + path + "': " +
+            (code != 0 ? std::string(std::strerror(code)) : reason);
     std::remove(path.c_str());
     return false;
   }

@@ -1,5 +1,6 @@
-// RGBA8 pictures in PNG files, through libpng: what the host writes is the
-// framebuffer's bytes exactly, and what it reads becomes an input texture.
+// RGBA8 pictures in PNG files (stb_image reads them, PngEncoder_*.cpp writes
+// them): what the host writes is the framebuffer's bytes exactly, and what it
+// reads becomes an input texture.
 #pragma once
 
 #include <cstdint>
