@@ -1,7 +1,8 @@
 #include "gl/GLExtensionTable.h"
 
-platform::GLEntryPoint GLExtensionTable::LookUpEntry(const char* name) {
-  platform::GLEntryPoint address = platform::LookUpGLEntryPoint(name);
+platform::GLEntryPoint GLExtensionTable::LookUpEntry(const platform::GLEntryPointLookup& lookup,
+                                                     const char* name) {
+  platform::GLEntryPoint address = lookup.Find(name);
   if (address == nullptr) throw MissingEntryPoint{name};
   return address;
 }
@@ -9,15 +10,15 @@ platform::GLEntryPoint GLExtensionTable::LookUpEntry(const char* name) {
 // Each entry is stored as soon as it is found. The first missing entry ends
 // its group: the entries before it keep the addresses just found, it and the
 // ones after it keep what they held, and the group's flag says 0.
-#define HELIX_LOAD_ENTRY(type, name) name = reinterpret_cast<type>(LookUpEntry(#name));
-#define HELIX_DEFINE_GROUP_LOADER(loader, flag, entries) \
-  void GLExtensionTable::loader() {                      \
-    try {                                                \
-      entries(HELIX_LOAD_ENTRY)                          \
-      flag = 1;                                          \
-    } catch (...) {                                      \
-      flag = 0;                                          \
-    }                                                    \
+#define HELIX_LOAD_ENTRY(type, name) name = reinterpret_cast<type>(LookUpEntry(lookup, #name));
+#define HELIX_DEFINE_GROUP_LOADER(loader, flag, entries)                       \
+  void GLExtensionTable::loader(const platform::GLEntryPointLookup& lookup) { \
+    try {                                                                      \
+      entries(HELIX_LOAD_ENTRY)                                                \
+      flag = 1;                                                                \
+    } catch (...) {                                                            \
+      flag = 0;                                                                \
+    }                                                                          \
   }
 
 HELIX_DEFINE_GROUP_LOADER(LoadSwapInterval, swapIntervalSupported, HELIX_SWAP_INTERVAL_ENTRIES)
@@ -30,8 +31,9 @@ HELIX_DEFINE_GROUP_LOADER(LoadFramebufferObject, framebufferObjectSupported,
 #undef HELIX_LOAD_ENTRY
 
 void GLExtensionTable::Load() {
-  LoadSwapInterval();
-  LoadMultitexture();
-  LoadShaderObjects();
-  LoadFramebufferObject();
+  const platform::GLEntryPointLookup lookup;
+  LoadSwapInterval(lookup);
+  LoadMultitexture(lookup);
+  LoadShaderObjects(lookup);
+  LoadFramebufferObject(lookup);
 }

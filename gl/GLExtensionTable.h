@@ -16,15 +16,16 @@ struct GLExtensionTable {
   // fails; the outcome is the four flags. Needs a current OpenGL context.
   void Load();
 
-  void LoadSwapInterval();
-  void LoadMultitexture();
-  void LoadShaderObjects();
-  void LoadFramebufferObject();
+  // Each loads its group through one lookup for the current context.
+  void LoadSwapInterval(const platform::GLEntryPointLookup& lookup);
+  void LoadMultitexture(const platform::GLEntryPointLookup& lookup);
+  void LoadShaderObjects(const platform::GLEntryPointLookup& lookup);
+  void LoadFramebufferObject(const platform::GLEntryPointLookup& lookup);
 
-  // The address of the named entry point for the current context; throws
-  // MissingEntryPoint when the platform has none. Only the group loaders
-  // call it, and they catch.
-  static platform::GLEntryPoint LookUpEntry(const char* name);
+  // The address of the named entry point; throws MissingEntryPoint when the
+  // platform has none. Only the group loaders call it, and they catch.
+  static platform::GLEntryPoint LookUpEntry(const platform::GLEntryPointLookup& lookup,
+                                            const char* name);
 
 #define HELIX_DECLARE_ENTRY(type, name) type name = nullptr;
   int multitextureSupported = 0;

@@ -12,9 +12,22 @@ namespace platform {
 
 using GLEntryPoint = void (*)();
 
-// The address of an OpenGL entry point for the context current on this
-// thread, or null where the platform can tell it does not exist.
-GLEntryPoint LookUpGLEntryPoint(const char* name);
+// Finds OpenGL entry points for the context current on this thread when the
+// lookup is made. What the platform must learn first (which window-system
+// API made the context current) it learns once, so a table of many names
+// costs one such search rather than one per name.
+class GLEntryPointLookup {
+ public:
+  GLEntryPointLookup();
+  // The entry point's address, or null where the platform can tell it does
+  // not exist.
+  GLEntryPoint Find(const char* name) const {
+    return name != nullptr && find_ != nullptr ? find_(name) : nullptr;
+  }
+
+ private:
+  GLEntryPoint (*find_)(const char* name) = nullptr;
+};
 
 // Ticks per second of the monotonic counter; fixed while the process runs.
 std::int64_t CounterFrequency();

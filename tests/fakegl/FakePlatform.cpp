@@ -187,7 +187,8 @@ const FakeEntry kFakeEntries[] = {
 
 namespace platform {
 
-GLEntryPoint LookUpGLEntryPoint(const char* name) {
+namespace {
+GLEntryPoint FakeFind(const char* name) {
   fakegl::State& state = Get();
   if (state.recording) state.lookedUp.emplace_back(name);
   if (state.everyEntryMissing || state.missingEntries.count(name) != 0) return nullptr;
@@ -196,6 +197,9 @@ GLEntryPoint LookUpGLEntryPoint(const char* name) {
   }
   return Entry(FakeUnused);
 }
+}  // namespace
+
+GLEntryPointLookup::GLEntryPointLookup() : find_(FakeFind) {}
 
 std::int64_t CounterFrequency() { return Get().counterFrequency; }
 std::int64_t CounterValue() { return Get().counterValue; }

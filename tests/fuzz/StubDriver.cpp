@@ -278,8 +278,8 @@ using stub_driver::S;
 
 namespace platform {
 
-GLEntryPoint LookUpGLEntryPoint(const char* name) {
-  if (name == nullptr) return nullptr;
+namespace {
+GLEntryPoint StubFind(const char* name) {
   // Built once: the plugin asks for all 92 names on every instantiation.
   struct Resolved {
     int index;
@@ -302,6 +302,9 @@ GLEntryPoint LookUpGLEntryPoint(const char* name) {
   }
   return found->second.address;
 }
+}  // namespace
+
+GLEntryPointLookup::GLEntryPointLookup() : find_(StubFind) {}
 
 // A clock that advances a millisecond each time it is read.
 std::int64_t CounterFrequency() { return 1000000; }

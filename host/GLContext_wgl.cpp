@@ -11,10 +11,10 @@
 #endif
 #include <windows.h>
 
-#include <cstdint>
 #include <string>
 
 #include "host/GLContext.h"
+#include "platform/WglProcAddress.h"
 
 namespace host {
 namespace {
@@ -76,11 +76,7 @@ class WGLContextHolder final : public GLContext {
 
   void* GetProcAddress(const char* name) const override {
     PROC address = wglGetProcAddress(name);
-    // Some drivers answer small sentinel values instead of null for names
-    // they do not know.
-    const auto value = reinterpret_cast<std::uintptr_t>(address);
-    if (value == 0 || value == 1 || value == 2 || value == 3 ||
-        value == static_cast<std::uintptr_t>(-1)) {
+    if (platform::IsMissingWglProcAddress(address)) {
       // wglGetProcAddress knows only what lies beyond OpenGL 1.1; the 1.1
       // functions are opengl32's own exports.
       HMODULE opengl32 = GetModuleHandleW(L"opengl32.dll");

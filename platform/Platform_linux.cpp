@@ -1,5 +1,5 @@
 // Linux: the host's context may have been made current through EGL or GLX.
-// Neither library is linked: the lookup finds whichever is already loaded in
+// Neither library is linked: a lookup finds whichever is already loaded in
 // the process and asks the one whose context is current, so the plugin works
 // under both kinds of host.
 #include "platform/Platform.h"
@@ -43,20 +43,23 @@ bool FindApi(const WindowSystemApi& api, GetCurrentFunc& getCurrent, GetProcFunc
 
 }  // namespace
 
-GLEntryPoint LookUpGLEntryPoint(const char* name) {
-  if (name == nullptr) return nullptr;
-  GLEntryPoint fallback = nullptr;
+// The API that has a context current answers every name of this lookup.
+GLEntryPointLookup::GLEntryPointLookup() {
+  GetProcFunc fallback = nullptr;
   for (const WindowSystemApi* api : {&kEgl, &kGlx}) {
     GetCurrentFunc getCurrent = nullptr;
     GetProcFunc getProc = nullptr;
     if (!FindApi(*api, getCurrent, getProc)) continue;
-    if (getCurrent() != nullptr) return getProc(name);
-    if (fallback == nullptr) fallback = getProc(name);
+    if (getCurrent() != nullptr) {
+      find_ = getProc;
+      return;
+    }
+    if (fallback == nullptr) fallback = getProc;
   }
-  // No context is current through either API: the entry point cannot be
+  // No context is current through either API: the entry points cannot be
   // called meaningfully, but an address from a loaded API is still an
   // address for the host's next context.
-  return fallback;
+  find_ = fallback;
 }
 
 std::int64_t CounterFrequency() { return 1000000000; }

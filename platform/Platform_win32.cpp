@@ -1,6 +1,7 @@
 // Windows: wglGetProcAddress for the current context, the performance
 // counter, and localtime_s.
 #include "platform/Platform.h"
+#include "platform/WglProcAddress.h"
 
 #include <windows.h>
 
@@ -9,18 +10,16 @@
 
 namespace platform {
 
-GLEntryPoint LookUpGLEntryPoint(const char* name) {
-  if (name == nullptr) return nullptr;
+namespace {
+GLEntryPoint FindWgl(const char* name) {
   PROC address = wglGetProcAddress(name);
-  // Some drivers answer small sentinel values instead of null for names
-  // they do not know.
-  const auto value = reinterpret_cast<std::uintptr_t>(address);
-  if (value == 0 || value == 1 || value == 2 || value == 3 ||
-      value == static_cast<std::uintptr_t>(-1)) {
-    return nullptr;
-  }
+  if (IsMissingWglProcAddress(address)) return nullptr;
   return reinterpret_cast<GLEntryPoint>(address);
 }
+}  // namespace
+
+// wglGetProcAddress itself answers for the current context.
+GLEntryPointLookup::GLEntryPointLookup() : find_(FindWgl) {}
 
 std::int64_t CounterFrequency() {
   LARGE_INTEGER frequency{};
