@@ -34,24 +34,20 @@ FFUInt32 CreateHelixmorphicsV1(CFreeFrameGLPlugin** out) {
 HelixmorphicsV1::HelixmorphicsV1() {
   SetMinimumInputs(0);
   SetMaximumInputs(2);
-  RegisterNumericParameter(0, "Speed", FF_TYPE_STANDARD, 0.1f);
+  RegisterNumericParameter(kSpeed, "Speed", FF_TYPE_STANDARD, 0.1f);
   userSpeed = 0.5f;
-  RegisterNumericParameter(1, "Distort", FF_TYPE_STANDARD, 0.0f);
+  RegisterNumericParameter(kDistort, "Distort", FF_TYPE_STANDARD, 0.0f);
   userMouseX = 0.5f;
-  RegisterNumericParameter(2, "Mode", FF_TYPE_STANDARD, 0.0f);
+  RegisterNumericParameter(kMode, "Mode", FF_TYPE_STANDARD, 0.0f);
   userMouseY = 0.5f;
   ResetState();
   initialized = false;
 }
 
 void HelixmorphicsV1::ResetState() {
-  currentTime = 0.0;
-  previousTime = 0.0;
-  counterTicksPerMs = 0.0;
-  counterStart = 0;
+  clock = AnimationClock{};
   for (float& value : mouseValues) value = 0.5f;
   userSpeed = userMouseX = userMouseY = userMouseLeftX = userMouseLeftY = 0.5f;
-  elapsedTime = 0.0f;
   for (float& value : dateValues) value = 0.0f;
   for (float& value : channelTime) value = 0.0f;
   for (auto& resolution : channelResolution) {
@@ -60,15 +56,22 @@ void HelixmorphicsV1::ResetState() {
     resolution[2] = 1.0f;
   }
   // Forgotten, not deleted: ResetState makes no GL call.
-  for (GLuint& texture : channelTexture) texture = 0;
-  copyFramebuffer = 0;
+  inputCopy = InputCopy{};
 }
 
 std::atomic<float>* HelixmorphicsV1::ParameterField(FFUInt32 index) {
-  std::atomic<float>* const fields[] = {&userSpeed, &userMouseX, &userMouseY,
-                                        &userMouseLeftX, &userMouseLeftY, &userRed,
-                                        &userGreen, &userBlue, &userAlpha};
-  return index < sizeof fields / sizeof fields[0] ? fields[index] : nullptr;
+  switch (index) {
+    case kSpeed: return &userSpeed;
+    case kDistort: return &userMouseX;
+    case kMode: return &userMouseY;
+    case kMouseLeftX: return &userMouseLeftX;
+    case kMouseLeftY: return &userMouseLeftY;
+    case kRed: return &userRed;
+    case kGreen: return &userGreen;
+    case kBlue: return &userBlue;
+    case kAlpha: return &userAlpha;
+    default: return nullptr;
+  }
 }
 
 FFUInt32 HelixmorphicsV1::SetFloatParameter(FFUInt32 index, float value) {

@@ -4,23 +4,33 @@
 #pragma once
 
 #include <atomic>
-#include <cstdint>
 #include <string>
 
+#include "effect/AnimationClock.h"
+#include "effect/InputCopy.h"
 #include "gl/FFGLShader.h"
 #include "gl/GLExtensionTable.h"
 #include "plugin/FreeFrameGLPlugin.h"
 
-// Where a picture ends inside a host texture, in texture coordinates.
-struct TexCoordExtent {
-  double s;  // Width / HardwareWidth
-  double t;  // Height / HardwareHeight
-};
-
-TexCoordExtent PictureTexExtent(FFGLTextureStruct texture);
-
 class HelixmorphicsV1 : public CFreeFrameGLPlugin {
  public:
+  // The nine numeric parameters by index. The first three are registered
+  // with the host; the rest are accepted by the setter and getter but never
+  // announced.
+  enum Parameter : FFUInt32 {
+    kSpeed,
+    kDistort,
+    kMode,
+    kMouseLeftX,
+    kMouseLeftY,
+    kRed,
+    kGreen,
+    kBlue,
+    kAlpha,
+    kParameterCount,
+    kRegisteredParameterCount = kMode + 1,
+  };
+
   HelixmorphicsV1();
   ~HelixmorphicsV1() override = default;
 
@@ -33,23 +43,16 @@ class HelixmorphicsV1 : public CFreeFrameGLPlugin {
   // Turns a fragment text into the linked program and finds its uniforms.
   bool PrepareProgram(std::string fragmentText);
 
-  // The nine numeric parameters; indices above 8 are refused.
+  // The nine numeric parameters; indices from kParameterCount on are refused.
   FFUInt32 SetFloatParameter(FFUInt32 index, float value) override;
   float GetFloatParameter(FFUInt32 index) override;
 
   FFUInt32 ProcessOpenGL(const ProcessOpenGLStruct* frame) override;
 
   void ResetState();
-  void RestartClock();
-  double ClockMilliseconds() const;
 
-  // Renders one host texture into the instance's own texture for a channel.
-  void CopyInputTexture(FFGLTextureStruct input, TexCoordExtent extent, GLuint* texture,
-                        GLenum textureUnit, GLuint* framebuffer, GLuint hostFramebuffer);
-
-  // Parameters 0 to 8 ("Speed", "Distort", "Mode", then six the host is not
-  // told of). Atomic: a host's interface thread may set them while its
-  // render thread draws.
+  // Parameters kSpeed to kAlpha, in index order. Atomic: a host's
+  // interface thread may set them while its render thread draws.
   std::atomic<float> userSpeed{0.5f};
   std::atomic<float> userMouseX{0.5f};
   std::atomic<float> userMouseY{0.5f};
@@ -62,17 +65,10 @@ class HelixmorphicsV1 : public CFreeFrameGLPlugin {
   std::atomic<float> userAlpha{1.0f};
 
   bool initialized = false;
-  GLuint channelTexture[4] = {0, 0, 0, 0};
-  GLuint copyFramebuffer = 0;
+  InputCopy inputCopy;
   float viewportWidth = 0.0f;
   float viewportHeight = 0.0f;
-
-  // Animation clock.
-  double currentTime = 0.0;
-  double previousTime = 0.0;
-  double counterTicksPerMs = 0.0;
-  std::int64_t counterStart = 0;
-  float elapsedTime = 0.0f;
+  AnimationClock clock;
 
   float dateValues[4] = {};
   float channelTime[4] = {};
@@ -98,7 +94,7 @@ class HelixmorphicsV1 : public CFreeFrameGLPlugin {
  private:
   std::atomic<float>* ParameterField(FFUInt32 index);
   void LocateUniforms();
-  void DeleteChannelTextures();
+  void ReadDate();
   void UploadUniforms(const GLuint channelHandle[2]);
 };
 

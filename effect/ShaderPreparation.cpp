@@ -1,9 +1,8 @@
 // The GL side of an instance's life apart from drawing: loading the
 // extension table, preparing and compiling the shader program, finding its
-// uniforms, the animation clock, and releasing every GL object.
+// uniforms, and releasing every GL object.
 #include "effect/HelixmorphicsV1.h"
 #include "effect/ShaderTexts.h"
-#include "platform/Platform.h"
 
 FFUInt32 HelixmorphicsV1::InitGL(const FFGLViewportStruct* viewport) {
   return InitGLWithFragment(viewport, shader_texts::FragmentShaderText);
@@ -18,7 +17,7 @@ FFUInt32 HelixmorphicsV1::InitGLWithFragment(const FFGLViewportStruct* viewport,
   if (viewport == nullptr) return FF_FAIL;
   viewportWidth = static_cast<float>(viewport->width);
   viewportHeight = static_cast<float>(viewport->height);
-  RestartClock();
+  clock.Restart();
   // An instance whose program does not build lives on and draws nothing.
   initialized = PrepareProgram(fragmentText != nullptr ? fragmentText : "");
   return FF_SUCCESS;
@@ -46,8 +45,8 @@ bool HelixmorphicsV1::PrepareProgram(std::string fragmentText) {
 
   LocateUniforms();
   shader.ClearCurrent();  // between frames no program is current
-  DeleteChannelTextures();
-  RestartClock();  // the animation starts when the program is ready
+  inputCopy.DeleteTextures();
+  clock.Restart();  // the animation starts when the program is ready
   return true;
 }
 
@@ -98,32 +97,10 @@ void HelixmorphicsV1::LocateUniforms() {
   }
 }
 
-void HelixmorphicsV1::DeleteChannelTextures() {
-  for (GLuint& texture : channelTexture) {
-    if (texture != 0) glDeleteTextures(1, &texture);
-  }
-  for (GLuint& texture : channelTexture) texture = 0;
-}
-
 FFUInt32 HelixmorphicsV1::DeInitGL() {
   if (initialized) shader.ClearCurrent();
   shader.DeleteObjects();
-  // The framebuffer exists only if the group was there to make it.
-  if (copyFramebuffer != 0 && extensions.framebufferObjectSupported != 0) {
-    extensions.glDeleteFramebuffersEXT(1, &copyFramebuffer);
-  }
-  DeleteChannelTextures();
-  copyFramebuffer = 0;
+  inputCopy.DeleteObjects(extensions);
   initialized = false;
   return FF_SUCCESS;
-}
-
-void HelixmorphicsV1::RestartClock() {
-  counterTicksPerMs = static_cast<double>(platform::CounterFrequency()) / 1000.0;
-  counterStart = platform::CounterValue();
-}
-
-double HelixmorphicsV1::ClockMilliseconds() const {
-  const std::int64_t ticks = platform::CounterValue() - counterStart;
-  return static_cast<double>(ticks) / counterTicksPerMs;
 }

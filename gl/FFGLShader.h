@@ -9,7 +9,6 @@
 class FFGLShader {
  public:
   FFGLShader() = default;
-  virtual ~FFGLShader() = default;
 
   FFGLShader(const FFGLShader&) = delete;
   FFGLShader& operator=(const FFGLShader&) = delete;

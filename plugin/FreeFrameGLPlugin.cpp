@@ -23,13 +23,12 @@ FFUInt32 CFreeFrameGLPlugin::GetInputStatus(FFUInt32 index) {
 }
 
 const char* CFreeFrameGLPlugin::GetParameterDisplay(FFUInt32 index) {
-  CFreeFrameGLPlugin* self = selfInstance != nullptr ? selfInstance : this;
-  const FFUInt32 type = self->GetParameterType(index);
+  // Through this instance's own registry and getters: selfInstance, where
+  // set, is this instance itself.
+  const FFUInt32 type = GetParameterType(index);
   if (type == FF_FAIL) return nullptr;
-  if (type == FF_TYPE_TEXT) {
-    return reinterpret_cast<const char*>(self->GetTextParameter(index));
-  }
-  const float value = self->GetFloatParameter(index);
+  if (type == FF_TYPE_TEXT) return reinterpret_cast<const char*>(GetTextParameter(index));
+  const float value = GetFloatParameter(index);
   std::memset(displayBuffer, 0, sizeof displayBuffer);
   // Bounded: an out-of-range text is cut, never written past the buffer.
   std::snprintf(displayBuffer, sizeof displayBuffer, "%f", static_cast<double>(value));

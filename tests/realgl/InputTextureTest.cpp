@@ -92,8 +92,8 @@ TEST_F(InputTextureTest, SecondInputReachesChannelOne) {
   HostInputTexture unused(8, 8, 8, 8);
   HostInputTexture second(120, 60, 128, 64);
   ExpectWholePictureStretched(mesa::RenderFrame(effect, *target, {&unused.record, &second.record}));
-  EXPECT_EQ(0u, effect.channelTexture[0]);  // channel 0 is not sampled
-  EXPECT_NE(0u, effect.channelTexture[1]);
+  EXPECT_EQ(0u, effect.inputCopy.channelTexture[0]);  // channel 0 is not sampled
+  EXPECT_NE(0u, effect.inputCopy.channelTexture[1]);
 }
 
 TEST_F(InputTextureTest, InputThatChangesSizeIsRemadeAtTheNewSize) {
@@ -103,7 +103,7 @@ TEST_F(InputTextureTest, InputThatChangesSizeIsRemadeAtTheNewSize) {
   HostInputTexture small(60, 30, 64, 32);
   ExpectWholePictureStretched(mesa::RenderFrame(effect, *target, {&small.record}));
   GLint width = 0, height = 0;
-  glBindTexture(GL_TEXTURE_2D, effect.channelTexture[0]);
+  glBindTexture(GL_TEXTURE_2D, effect.inputCopy.channelTexture[0]);
   glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
   glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
   glBindTexture(GL_TEXTURE_2D, 0);

@@ -74,8 +74,8 @@ TEST_F(ShaderLifecycleTest, DeInitGLLeavesNoObjectOfTheInstanceBehind) {
   mesa::HostInputTexture first(32, 32, 32, 32);
   mesa::HostInputTexture second(16, 8, 16, 16);
   mesa::RenderFrame(effect, target, {&first.record, &second.record});
-  const GLuint textures[] = {effect.channelTexture[0], effect.channelTexture[1]};
-  const GLuint framebuffer = effect.copyFramebuffer;
+  const GLuint textures[] = {effect.inputCopy.channelTexture[0], effect.inputCopy.channelTexture[1]};
+  const GLuint framebuffer = effect.inputCopy.copyFramebuffer;
   const GLuint objects[] = {effect.shader.ProgramObject(), effect.shader.VertexShaderObject(),
                             effect.shader.FragmentShaderObject()};
   ASSERT_TRUE(glIsTexture(textures[0]) && glIsTexture(textures[1]));

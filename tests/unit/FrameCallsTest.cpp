@@ -71,8 +71,8 @@ TEST_F(FrameCallsTest, UninitializedInstanceMakesNoCallAndKeepsItsState) {
   fakegl::Get().counterValue = 123456789;
   EXPECT_EQ(FF_SUCCESS, Frame({}));
   EXPECT_TRUE(fakegl::Get().calls.empty());
-  EXPECT_EQ(0.0, effect.currentTime);
-  EXPECT_EQ(0.0f, effect.elapsedTime);
+  EXPECT_EQ(0.0, effect.clock.currentTime);
+  EXPECT_EQ(0.0f, effect.clock.elapsedTime);
   EXPECT_EQ(0.0f, effect.viewportWidth);
 }
 
@@ -100,8 +100,8 @@ TEST_F(FrameCallsTest, SampledInputIsCopiedWithItsOwnViewportThenHostViewportRes
   Init({{"iChannel0", 3}});
   FFGLTextureStruct input{200, 100, 256, 128, 42};
   EXPECT_EQ(FF_SUCCESS, Frame({&input}));
-  const std::string texture = std::to_string(effect.channelTexture[0]);
-  const std::string framebuffer = std::to_string(effect.copyFramebuffer);
+  const std::string texture = std::to_string(effect.inputCopy.channelTexture[0]);
+  const std::string framebuffer = std::to_string(effect.inputCopy.copyFramebuffer);
   std::vector<std::string> expected = {
       "glGetFloatv(0x0ba2)",
       "glGenFramebuffersEXT(1) -> " + framebuffer,
@@ -137,14 +137,14 @@ TEST_F(FrameCallsTest, SampledInputIsCopiedWithItsOwnViewportThenHostViewportRes
   fakegl::ClearCalls();
   EXPECT_EQ(FF_SUCCESS, Frame({&input}));
   EXPECT_TRUE(fakegl::Calls("glGen").empty());
-  EXPECT_EQ(std::to_string(effect.channelTexture[0]), texture);
+  EXPECT_EQ(std::to_string(effect.inputCopy.channelTexture[0]), texture);
 }
 
 TEST_F(FrameCallsTest, InputThatChangesSizeIsRemadeInTheSameFrame) {
   Init({{"iChannel0", 3}, {"iChannelResolution[0]", 4}});
   FFGLTextureStruct input{64, 32, 64, 32, 42};
   ASSERT_EQ(FF_SUCCESS, Frame({&input}));
-  const unsigned first = effect.channelTexture[0];
+  const unsigned first = effect.inputCopy.channelTexture[0];
   fakegl::ClearCalls();
   input.Width = 48;
   input.Height = 40;
@@ -152,7 +152,7 @@ TEST_F(FrameCallsTest, InputThatChangesSizeIsRemadeInTheSameFrame) {
   const auto calls = fakegl::Get().calls;
   ASSERT_GE(calls.size(), 3u);
   EXPECT_EQ("glDeleteTextures(1, " + std::to_string(first) + ")", calls[1]);
-  EXPECT_EQ("glGenTextures(1) -> " + std::to_string(effect.channelTexture[0]), calls[2]);
+  EXPECT_EQ("glGenTextures(1) -> " + std::to_string(effect.inputCopy.channelTexture[0]), calls[2]);
   EXPECT_TRUE(fakegl::Called("glTexImage2D(0x0de1, 0, 0x1908, 48, 40, 0, 0x1908, 0x1401, null)"));
   // The same frame's resolution upload carries the new size; channels 2 and
   // 3 carry the viewport.
@@ -174,8 +174,8 @@ TEST_F(FrameCallsTest, ChannelOneNeedsTwoInputs) {
   EXPECT_EQ(FF_SUCCESS, Frame({nullptr, &second}));
   EXPECT_TRUE(fakegl::Called("glUniform1iARB(2, 1)"));
   EXPECT_TRUE(fakegl::Called("glActiveTexture(0x84c1)"));
-  EXPECT_TRUE(fakegl::Called("glBindTexture(0x0de1, " + std::to_string(effect.channelTexture[1]) + ")"));
-  EXPECT_EQ(0u, effect.channelTexture[0]);
+  EXPECT_TRUE(fakegl::Called("glBindTexture(0x0de1, " + std::to_string(effect.inputCopy.channelTexture[1]) + ")"));
+  EXPECT_EQ(0u, effect.inputCopy.channelTexture[0]);
   ExpectHostStateRestored(7);
   EXPECT_EQ(0u, fakegl::Get().boundTexture[1]);
 }
@@ -226,7 +226,7 @@ TEST_F(FrameCallsTest, EveryLocationNegativeStillDrawsAndAdvancesTheClock) {
   EXPECT_TRUE(fakegl::Calls("glUniform").empty());
   EXPECT_EQ(2u, fakegl::Calls("glUseProgramObjectARB").size());
   EXPECT_EQ(1u, fakegl::Calls("glBegin").size());
-  EXPECT_FLOAT_EQ(1.0f, effect.elapsedTime);
+  EXPECT_FLOAT_EQ(1.0f, effect.clock.elapsedTime);
 }
 
 TEST_F(FrameCallsTest, EveryUniformRowWithItsValues) {
@@ -265,20 +265,20 @@ TEST_F(FrameCallsTest, SpeedScalesTheAnimationClock) {
   Init({{"time", 0}});
   const std::int64_t second = fakegl::Get().counterFrequency;
   Frame({});  // the first frame starts from the program's ready time
-  const float start = effect.elapsedTime;
+  const float start = effect.clock.elapsedTime;
   effect.userSpeed = 0.0f;
   fakegl::Get().counterValue += 3 * second;
   Frame({});
-  EXPECT_FLOAT_EQ(start, effect.elapsedTime);
+  EXPECT_FLOAT_EQ(start, effect.clock.elapsedTime);
   effect.userSpeed = 0.5f;
   fakegl::Get().counterValue += second;
   Frame({});
-  EXPECT_FLOAT_EQ(start + 1.0f, effect.elapsedTime);
+  EXPECT_FLOAT_EQ(start + 1.0f, effect.clock.elapsedTime);
   effect.userSpeed = 1.0f;
   fakegl::Get().counterValue += second;
   Frame({});
-  EXPECT_FLOAT_EQ(start + 3.0f, effect.elapsedTime);
-  for (float value : effect.channelTime) EXPECT_FLOAT_EQ(effect.elapsedTime, value);
+  EXPECT_FLOAT_EQ(start + 3.0f, effect.clock.elapsedTime);
+  for (float value : effect.channelTime) EXPECT_FLOAT_EQ(effect.clock.elapsedTime, value);
 }
 
 TEST_F(FrameCallsTest, FramesAfterTheFirstAllocateNothing) {

@@ -167,10 +167,10 @@ TEST_F(ShaderPreparationTest, DeInitGLReleasesEverythingOnceAndIsSafeTwice) {
 TEST_F(ShaderPreparationTest, ClockCountsMillisecondsFromRestart) {
   fakegl::Get().counterFrequency = 1000000;
   fakegl::Get().counterValue = 5000000;
-  effect.RestartClock();
-  EXPECT_DOUBLE_EQ(0.0, effect.ClockMilliseconds());
+  effect.clock.Restart();
+  EXPECT_DOUBLE_EQ(0.0, effect.clock.Milliseconds());
   fakegl::Get().counterValue += 2500;
-  EXPECT_DOUBLE_EQ(2.5, effect.ClockMilliseconds());
+  EXPECT_DOUBLE_EQ(2.5, effect.clock.Milliseconds());
 }
 
 }  // namespace
