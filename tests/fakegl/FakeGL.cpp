@@ -1,10 +1,14 @@
-// The OpenGL 1.1 entry points the plugin calls directly, recorded.
+// The fake's state and recorder, and the OpenGL 1.1 functions the plugin
+// links to.
 #include "tests/fakegl/FakeGL.h"
 
 #include <GL/gl.h>
 
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
+
+#include "tests/fakegl/FakeGLInternal.h"
 
 namespace fakegl {
 
@@ -34,7 +38,7 @@ bool Called(const std::string& exactText) {
 
 void Record(const char* format, ...) {
   if (!Get().recording) return;
-  char text[256];
+  char text[512];
   va_list arguments;
   va_start(arguments, format);
   std::vsnprintf(text, sizeof text, format, arguments);
@@ -42,10 +46,22 @@ void Record(const char* format, ...) {
   Get().calls.emplace_back(text);
 }
 
+void Fault(const char* what, unsigned name) {
+  if (!Get().fault.empty()) return;
+  char text[160];
+  std::snprintf(text, sizeof text, "%s (name %u)", what, name);
+  Get().fault = text;
+}
+
+unsigned NewName() { return Get().nextName++; }
+
+namespace {
 unsigned UnitIndex() { return (Get().activeTexture - GL_TEXTURE0) & 7u; }
+}  // namespace
 
 }  // namespace fakegl
 
+using fakegl::Fault;
 using fakegl::Get;
 using fakegl::Record;
 
@@ -53,30 +69,31 @@ extern "C" {
 
 void GLAPIENTRY glGetFloatv(GLenum pname, GLfloat* params) {
   Record("glGetFloatv(0x%04x)", pname);
-  if (pname == GL_VIEWPORT) {
-    for (int i = 0; i < 4; ++i) params[i] = Get().viewport[i];
-  }
+  if (pname == GL_VIEWPORT) std::memcpy(params, Get().viewport, sizeof Get().viewport);
 }
 
 void GLAPIENTRY glViewport(GLint x, GLint y, GLsizei width, GLsizei height) {
   Record("glViewport(%d, %d, %d, %d)", x, y, width, height);
-  Get().setViewport[0] = x;
-  Get().setViewport[1] = y;
-  Get().setViewport[2] = width;
-  Get().setViewport[3] = height;
 }
 
 void GLAPIENTRY glGenTextures(GLsizei n, GLuint* textures) {
+  if (n < 0) return Fault("glGenTextures with a negative count", 0);
   for (GLsizei i = 0; i < n; ++i) {
-    textures[i] = Get().nextName++;
+    textures[i] = fakegl::NewName();
     Get().liveTextures.insert(textures[i]);
+    ++Get().texturesMade;
   }
   Record("glGenTextures(%d) -> %u", n, n > 0 ? textures[0] : 0u);
 }
 
 void GLAPIENTRY glDeleteTextures(GLsizei n, const GLuint* textures) {
+  if (n < 0) return Fault("glDeleteTextures with a negative count", 0);
   Record("glDeleteTextures(%d, %u)", n, n > 0 ? textures[0] : 0u);
-  for (GLsizei i = 0; i < n; ++i) Get().liveTextures.erase(textures[i]);
+  for (GLsizei i = 0; i < n; ++i) {
+    if (textures[i] != 0 && Get().liveTextures.erase(textures[i]) == 0) {
+      Fault("glDeleteTextures of a texture that is not alive", textures[i]);
+    }
+  }
 }
 
 void GLAPIENTRY glBindTexture(GLenum target, GLuint texture) {

@@ -7,20 +7,13 @@
 // stands (it declares "uniform float time;") or behind the declarations of
 // the mainImage convention, with main() after it exactly when it defines
 // mainImage; and after release no object of the instance may be alive.
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 
 #include "effect/HelixmorphicsV1.h"
 #include "effect/ShaderTexts.h"
 #include "tests/fuzz/FuzzInput.h"
-#include "tests/fuzz/StubDriver.h"
 
 namespace {
-
-void Expect(bool condition, const char* what) {
-  if (!condition) FuzzFinding(what);
-}
 
 std::string ExpectedSource(const std::string& text) {
   if (text.find("uniform float time;") != std::string::npos) return text;
@@ -35,14 +28,17 @@ std::string ExpectedSource(const std::string& text) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   FuzzInput in(data, size);
-  stub_driver::Reset();
-  stub_driver::Driver& driver = stub_driver::Config();
+  fakegl::State& driver = FreshDriver();
   const std::uint8_t flags = in.Byte();
-  driver.compiles = (flags & 1) == 0;
-  driver.links = (flags & 2) == 0;
-  driver.framebufferObjects = (flags & 4) == 0;
+  const bool compiles = (flags & 1) == 0;
+  const bool links = (flags & 2) == 0;
+  driver.fragmentCompileStatus = driver.vertexCompileStatus = compiles ? 1 : 0;
+  driver.linkStatus = links ? 1 : 0;
+  if ((flags & 4) != 0) {
+    driver.missingEntries.insert(fakegl::FirstEntry(fakegl::Group::FramebufferObjects));
+  }
   driver.uniformMask = in.Word() ^ 0xFFFFFFFFu;
-  driver.claimedLogLength = static_cast<GLsizei>(in.SmallOrAny(2048));
+  driver.infoLogLength = static_cast<int>(in.SmallOrAny(2048));
   const std::string text = in.RestAsText();
 
   {
@@ -50,11 +46,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const FFGLViewportStruct viewport{0, 0, 64, 48};
     Expect(effect.InitGLWithFragment(&viewport, text.c_str()) == FF_SUCCESS,
            "a complete driver refused the instance");
-    Expect(effect.initialized == (driver.compiles && driver.links),
+    Expect(effect.initialized == (compiles && links),
            "the instance's readiness does not follow the compiler's answer");
-    Expect(stub_driver::LatestFragmentSource() == ExpectedSource(text),
+    Expect(driver.latestFragmentSource == ExpectedSource(text),
            "the driver did not receive the text as the conventions make it");
-    Expect(stub_driver::CurrentProgram() == 0, "a program is current after preparation");
+    Expect(driver.currentProgram == 0, "a program is current after preparation");
 
     FFGLTextureStruct first{32, 16, 64, 16, 7};
     FFGLTextureStruct second{5, 9, 8, 16, 8};
@@ -65,15 +61,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     first.Width = 31;
     second.Height = 10;
     Expect(effect.ProcessOpenGL(&frame) == FF_SUCCESS, "a frame failed");
-    Expect(stub_driver::ActiveTextureUnit() == GL_TEXTURE0, "a frame left a unit other than 0 active");
-    Expect(stub_driver::CurrentProgram() == 0, "a frame left a program current");
+    Expect(driver.activeTexture == GL_TEXTURE0, "a frame left a unit other than 0 active");
+    Expect(driver.currentProgram == 0, "a frame left a program current");
 
     Expect(effect.DeInitGL() == FF_SUCCESS, "release failed");
     Expect(effect.DeInitGL() == FF_SUCCESS, "a second release failed");
   }
-  Expect(stub_driver::FirstFault().empty(), "the instance misused an OpenGL object");
-  Expect(stub_driver::LiveTextures() == 0, "a texture survived release");
-  Expect(stub_driver::LiveFramebuffers() == 0, "a framebuffer survived release");
-  Expect(stub_driver::LiveShaderObjects() == 0, "a shader or program survived release");
+  ExpectNothingLeft();
   return 0;
 }

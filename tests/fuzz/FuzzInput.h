@@ -6,10 +6,43 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 
-// Stops the run as a finding: libFuzzer saves the input that led here.
-[[noreturn]] void FuzzFinding(const char* what);
+#include "tests/fakegl/FakeGL.h"
+
+// Stops the run as a finding, with the fake driver's first complaint:
+// libFuzzer saves the input that led here.
+[[noreturn]] inline void FuzzFinding(const char* what) {
+  std::fprintf(stderr, "fuzz finding: %s\n", what);
+  const std::string& fault = fakegl::Get().fault;
+  if (!fault.empty()) std::fprintf(stderr, "driver saw: %s\n", fault.c_str());
+  std::abort();
+}
+
+inline void Expect(bool condition, const char* what) {
+  if (!condition) FuzzFinding(what);
+}
+
+// The fake driver as every run starts with it: complete, not recording
+// (the books are kept regardless), its clock a millisecond on per read.
+inline fakegl::State& FreshDriver() {
+  fakegl::Reset();
+  fakegl::State& gl = fakegl::Get();
+  gl.recording = false;
+  gl.counterStep = 1000;
+  return gl;
+}
+
+// No object misused, none of the plugin's alive.
+inline void ExpectNothingLeft() {
+  const fakegl::State& gl = fakegl::Get();
+  Expect(gl.fault.empty(), "the plugin misused an OpenGL object");
+  Expect(gl.liveTextures.empty(), "a texture of the plugin survived its instance");
+  Expect(gl.liveFramebuffers.empty(), "a framebuffer of the plugin survived its instance");
+  Expect(gl.liveObjects.empty(), "a shader or program survived its instance");
+}
 
 class FuzzInput {
  public:

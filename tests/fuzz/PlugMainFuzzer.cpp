@@ -22,19 +22,15 @@
 #include "plugin/FreeFrame.h"
 #include "plugin/FreeFrameGLPlugin.h"
 #include "plugin/PlugMain.h"
+#include "effect/HelixmorphicsV1.h"
 #include "tests/fuzz/FuzzInput.h"
-#include "tests/fuzz/StubDriver.h"
 
 namespace {
 
-constexpr FFUInt32 kRegisteredParameters = 3;  // Speed, Distort, Mode
-constexpr FFUInt32 kSettableParameters = 9;
+constexpr FFUInt32 kRegisteredParameters = HelixmorphicsV1::kRegisteredParameterCount;
+constexpr FFUInt32 kSettableParameters = HelixmorphicsV1::kParameterCount;
 constexpr FFUInt32 kInputs = 2;
 constexpr int kCallsPerRun = 64;
-
-void Expect(bool condition, const char* what) {
-  if (!condition) FuzzFinding(what);
-}
 
 FFUInt32 FloatBits(FuzzInput& in) {
   const FFUInt32 specials[] = {
@@ -80,21 +76,22 @@ class HostScript {
 
  private:
   void ChooseDriver() {
-    stub_driver::Reset();
-    stub_driver::Driver& driver = stub_driver::Config();
+    fakegl::State& driver = FreshDriver();
     const std::uint8_t flags = in_.Byte();
     // Most runs get a complete driver, so instances exist and draw.
     if ((flags & 0xC0) == 0xC0) {
-      driver.multitexture = (flags & 1) != 0;
-      driver.shaderObjects = (flags & 2) != 0;
-      driver.framebufferObjects = (flags & 4) != 0;
-      driver.swapInterval = (flags & 8) != 0;
-      driver.missingEntry = in_.Byte();
+      const fakegl::Group groups[] = {fakegl::Group::Multitexture, fakegl::Group::ShaderObjects,
+                                      fakegl::Group::FramebufferObjects,
+                                      fakegl::Group::SwapInterval};
+      for (unsigned bit = 0; bit < 4; ++bit) {
+        if ((flags & (1u << bit)) == 0) driver.missingEntries.insert(fakegl::FirstEntry(groups[bit]));
+      }
+      if (const char* name = fakegl::EntryName(in_.Byte())) driver.missingEntries.insert(name);
     }
-    driver.compiles = (flags & 0x10) == 0;
-    driver.links = (flags & 0x20) == 0;
+    driver.fragmentCompileStatus = driver.vertexCompileStatus = (flags & 0x10) == 0 ? 1 : 0;
+    driver.linkStatus = (flags & 0x20) == 0 ? 1 : 0;
     driver.uniformMask = in_.Word() ^ 0xFFFFFFFFu;
-    driver.claimedLogLength = static_cast<GLsizei>(in_.SmallOrAny(40));
+    driver.infoLogLength = static_cast<int>(in_.SmallOrAny(40));
     // What a driver can report: the origin within the viewport bounds range,
     // the size within the largest viewport (16384 on Mesa).
     driver.viewport[0] = static_cast<GLfloat>(static_cast<std::int16_t>(in_.SmallOrAny(64)));
@@ -160,19 +157,20 @@ class HostScript {
     records_ = CallRecords{};
     const FFWord input = MakeInput(code);
 
-    const std::size_t texturesBefore = stub_driver::LiveTextures();
-    const std::size_t framebuffersBefore = stub_driver::LiveFramebuffers();
-    const std::size_t objectsBefore = stub_driver::LiveShaderObjects();
+    const fakegl::State& gl = fakegl::Get();
+    const std::size_t texturesBefore = gl.liveTextures.size();
+    const std::size_t framebuffersBefore = gl.liveFramebuffers.size();
+    const std::size_t objectsBefore = gl.liveObjects.size();
     const FFWord result = plugMain(code, input, id);
 
-    Expect(stub_driver::FirstFault().empty(), "the plugin misused an OpenGL object");
-    Expect(stub_driver::ActiveTextureUnit() == GL_TEXTURE0, "a call left a unit other than 0 active");
-    Expect(stub_driver::CurrentProgram() == 0, "a call left a program current");
+    Expect(gl.fault.empty(), "the plugin misused an OpenGL object");
+    Expect(gl.activeTexture == GL_TEXTURE0, "a call left a unit other than 0 active");
+    Expect(gl.currentProgram == 0, "a call left a program current");
     Check(code, input, id, live, result);
     if (code == FF_INSTANTIATEGL && result == FF_FAIL) {
-      Expect(stub_driver::LiveTextures() == texturesBefore &&
-                 stub_driver::LiveFramebuffers() == framebuffersBefore &&
-                 stub_driver::LiveShaderObjects() == objectsBefore,
+      Expect(gl.liveTextures.size() == texturesBefore &&
+                 gl.liveFramebuffers.size() == framebuffersBefore &&
+                 gl.liveObjects.size() == objectsBefore,
              "a refused instantiation left OpenGL objects behind");
     }
   }
@@ -335,8 +333,8 @@ class HostScript {
   }
 
   void CheckInstantiation(FFWord input, FFWord result) {
-    const bool usableDriver = stub_driver::Offers(stub_driver::Group::Multitexture) &&
-                              stub_driver::Offers(stub_driver::Group::ShaderObjects);
+    const bool usableDriver = fakegl::Offers(fakegl::Group::Multitexture) &&
+                              fakegl::Offers(fakegl::Group::ShaderObjects);
     const bool expected = input != 0 && usableDriver;
     Expect((result != FF_FAIL) == expected, "instantiation result does not match the driver");
     if (result == FF_FAIL) return;
@@ -400,10 +398,7 @@ class HostScript {
       Expect(plugMain(FF_GETINPUTSTATUS, 0, id) == FF_FAIL,
              "the plugin still lists instances the host destroyed");
     }
-    Expect(stub_driver::FirstFault().empty(), "the plugin misused an OpenGL object");
-    Expect(stub_driver::LiveTextures() == 0, "a texture of the plugin survived its instance");
-    Expect(stub_driver::LiveFramebuffers() == 0, "a framebuffer of the plugin survived its instance");
-    Expect(stub_driver::LiveShaderObjects() == 0, "a shader or program survived its instance");
+    ExpectNothingLeft();
   }
 
   FuzzInput& in_;

@@ -1,8 +1,8 @@
-// Each row of the bad-host-input table (docs/bad-host-input.md): the input a
-// careless or hostile host can send through plugMain and the result word it
-// gets, with no crash and nothing left behind. The stand-in driver finds
-// every uniform, so the built-in program counts as sampling both input
-// channels and the input-copy path runs.
+// Each row of the README's bad-host-input table: the input a careless or
+// hostile host can send through plugMain and the result word it gets, with
+// no crash and nothing left behind. The fake driver finds every uniform, so
+// the built-in program counts as sampling both input channels and the
+// input-copy path runs.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,10 +13,10 @@
 #include <string>
 #include <vector>
 
+#include "effect/HelixmorphicsV1.h"
 #include "plugin/FreeFrame.h"
-#include "plugin/FreeFrameGLPlugin.h"
 #include "plugin/PlugMain.h"
-#include "tests/fuzz/StubDriver.h"
+#include "tests/fakegl/FakeGL.h"
 
 namespace {
 
@@ -27,17 +27,19 @@ const FFUInt32 kInstanceCodes[] = {FF_GETPARAMETERDISPLAY, FF_SETPARAMETER, FF_G
 class BadHostInput : public ::testing::Test {
  protected:
   void SetUp() override {
-    stub_driver::Reset();
+    fakegl::Reset();
+    fakegl::Get().uniformMask = ~0u;
+    fakegl::Get().recording = false;
     ASSERT_EQ(plugMain(FF_INITIALISE, 0, 0), FF_SUCCESS);
   }
 
   void TearDown() override {
     for (FFWord id : live_) EXPECT_EQ(plugMain(FF_DEINSTANTIATEGL, 0, id), FF_SUCCESS);
     EXPECT_EQ(plugMain(FF_DEINITIALISE, 0, 0), FF_SUCCESS);
-    EXPECT_EQ(stub_driver::FirstFault(), "");
-    EXPECT_EQ(stub_driver::LiveTextures(), 0u);
-    EXPECT_EQ(stub_driver::LiveFramebuffers(), 0u);
-    EXPECT_EQ(stub_driver::LiveShaderObjects(), 0u);
+    EXPECT_EQ(fakegl::Get().fault, "");
+    EXPECT_EQ(fakegl::Get().liveTextures.size(), 0u);
+    EXPECT_EQ(fakegl::Get().liveFramebuffers.size(), 0u);
+    EXPECT_EQ(fakegl::Get().liveObjects.size(), 0u);
   }
 
   FFWord Instantiate() {
@@ -132,7 +134,7 @@ TEST_F(BadHostInput, MadeUpIdentifiersFailOnEveryInstanceCode) {
     }
   }
   // The live instance is untouched by all of it.
-  EXPECT_EQ(plugMain(FF_GETPARAMETER, 0, live), FFWordFromFloat(0.1f));
+  EXPECT_EQ(plugMain(FF_GETPARAMETER, HelixmorphicsV1::kSpeed, live), FFWordFromFloat(0.1f));
 }
 
 TEST_F(BadHostInput, UnhandledAndUnknownCodesFail) {
@@ -147,7 +149,8 @@ TEST_F(BadHostInput, UnhandledAndUnknownCodesFail) {
 
 TEST_F(BadHostInput, OutOfRangeIndicesGetTheirFailureWords) {
   const FFWord id = Instantiate();
-  for (FFUInt32 index : {3u, 9u, 0x80000000u, 0xFFFFFFFFu}) {
+  for (FFUInt32 index : {FFUInt32{HelixmorphicsV1::kRegisteredParameterCount},
+                         FFUInt32{HelixmorphicsV1::kParameterCount}, 0x80000000u, 0xFFFFFFFFu}) {
     EXPECT_EQ(plugMain(FF_GETPARAMETERNAME, index, 0), 0u);
     EXPECT_EQ(plugMain(FF_GETPARAMETERDEFAULT, index, 0), FF_FAIL);
     EXPECT_EQ(plugMain(FF_GETPARAMETERTYPE, index, 0), FF_FAIL);
@@ -155,7 +158,7 @@ TEST_F(BadHostInput, OutOfRangeIndicesGetTheirFailureWords) {
     EXPECT_EQ(plugMain(FF_GETINPUTSTATUS, index, id), FF_FAIL);
     EXPECT_EQ(plugMain(FF_GETPLUGINCAPS, index, 0), 0u);
   }
-  for (FFUInt32 index : {9u, 0x80000000u, 0xFFFFFFFFu}) {
+  for (FFUInt32 index : {FFUInt32{HelixmorphicsV1::kParameterCount}, 0x80000000u, 0xFFFFFFFFu}) {
     EXPECT_EQ(Set(id, index, 0.5f), FF_FAIL);
     // No parameter there: reads as the float -1.
     EXPECT_EQ(plugMain(FF_GETPARAMETER, index, id), FFWordFromFloat(-1.0f));
@@ -164,16 +167,16 @@ TEST_F(BadHostInput, OutOfRangeIndicesGetTheirFailureWords) {
 }
 
 TEST_F(BadHostInput, NullRecordAddressesFail) {
-  const std::size_t shadersBefore = stub_driver::LiveShaderObjects();
+  const std::size_t shadersBefore = fakegl::Get().liveObjects.size();
   EXPECT_EQ(plugMain(FF_INSTANTIATEGL, 0, 0), FF_FAIL);
-  EXPECT_EQ(stub_driver::LiveShaderObjects(), shadersBefore);
+  EXPECT_EQ(fakegl::Get().liveObjects.size(), shadersBefore);
   const FFWord id = Instantiate();
   EXPECT_EQ(plugMain(FF_SETPARAMETER, 0, id), FF_FAIL);
   EXPECT_EQ(plugMain(FF_PROCESSOPENGL, 0, id), FF_FAIL);
   EXPECT_EQ(plugMain(FF_SETTIME, 0, id), FF_FAIL);
   // An array address of null with inputs claimed: the channels are empty.
   EXPECT_EQ(Frame(id, 2, nullptr), FF_SUCCESS);
-  EXPECT_EQ(stub_driver::TexturesMade(), 0u);
+  EXPECT_EQ(fakegl::Get().texturesMade, 0u);
 }
 
 TEST_F(BadHostInput, ExtremeParameterValuesAreKeptAndDisplayedWithinTheBuffer) {
@@ -191,16 +194,16 @@ TEST_F(BadHostInput, ExtremeParameterValuesAreKeptAndDisplayedWithinTheBuffer) {
       {-FLT_MIN, "-0.000000"},
   };
   for (const Case& c : cases) {
-    for (FFUInt32 index = 0; index < 3; ++index) {
+    for (FFUInt32 index = 0; index < HelixmorphicsV1::kRegisteredParameterCount; ++index) {
       ASSERT_EQ(Set(id, index, c.value), FF_SUCCESS);
       EXPECT_EQ(plugMain(FF_GETPARAMETER, index, id), FFWordFromFloat(c.value));
       EXPECT_EQ(Display(id, index), c.display);
     }
     EXPECT_EQ(Frame(id, 0, nullptr), FF_SUCCESS);
   }
-  ASSERT_EQ(Set(id, 1, std::numeric_limits<float>::quiet_NaN()), FF_SUCCESS);
-  EXPECT_TRUE(std::isnan(FFFloatFromWord(plugMain(FF_GETPARAMETER, 1, id))));
-  const std::string nan = Display(id, 1);
+  ASSERT_EQ(Set(id, HelixmorphicsV1::kDistort, std::numeric_limits<float>::quiet_NaN()), FF_SUCCESS);
+  EXPECT_TRUE(std::isnan(FFFloatFromWord(plugMain(FF_GETPARAMETER, HelixmorphicsV1::kDistort, id))));
+  const std::string nan = Display(id, HelixmorphicsV1::kDistort);
   EXPECT_TRUE(nan == "nan" || nan == "-nan") << nan;
   EXPECT_EQ(Frame(id, 0, nullptr), FF_SUCCESS);
   // Host time is not supported, whatever the value.
@@ -220,7 +223,7 @@ TEST_F(BadHostInput, ZeroSizeTexturesAreNotCopied) {
     FFGLTextureStruct* entries[2] = {zero, zero};
     EXPECT_EQ(Frame(id, 2, entries), FF_SUCCESS);
   }
-  EXPECT_EQ(stub_driver::TexturesMade(), 0u);
+  EXPECT_EQ(fakegl::Get().texturesMade, 0u);
 }
 
 TEST_F(BadHostInput, NullEntrySkipsOnlyItsChannel) {
@@ -228,13 +231,13 @@ TEST_F(BadHostInput, NullEntrySkipsOnlyItsChannel) {
   FFGLTextureStruct input{16, 16, 16, 16, 5};
   FFGLTextureStruct* secondOnly[2] = {nullptr, &input};
   EXPECT_EQ(Frame(id, 2, secondOnly), FF_SUCCESS);
-  EXPECT_EQ(stub_driver::LiveTextures(), 1u);
+  EXPECT_EQ(fakegl::Get().liveTextures.size(), 1u);
   FFGLTextureStruct* firstOnly[2] = {&input, nullptr};
   EXPECT_EQ(Frame(id, 2, firstOnly), FF_SUCCESS);
-  EXPECT_EQ(stub_driver::LiveTextures(), 2u);
+  EXPECT_EQ(fakegl::Get().liveTextures.size(), 2u);
   FFGLTextureStruct* none[2] = {nullptr, nullptr};
   EXPECT_EQ(Frame(id, 2, none), FF_SUCCESS);
-  EXPECT_EQ(stub_driver::LiveTextures(), 2u);
+  EXPECT_EQ(fakegl::Get().liveTextures.size(), 2u);
 }
 
 TEST_F(BadHostInput, CountBeyondTheMeaningfulInputsReadsOnlyTheSampledChannels) {
@@ -246,22 +249,21 @@ TEST_F(BadHostInput, CountBeyondTheMeaningfulInputsReadsOnlyTheSampledChannels) 
   for (FFUInt32 claimed : {3u, 64u, 0x80000000u, 0xFFFFFFFFu}) {
     EXPECT_EQ(Frame(id, claimed, entries.data()), FF_SUCCESS);
   }
-  EXPECT_EQ(stub_driver::LiveTextures(), 2u);
+  EXPECT_EQ(fakegl::Get().liveTextures.size(), 2u);
   // One claimed input with a one-entry array: channel 1 is not read at all.
   std::vector<FFGLTextureStruct*> one{&input};
   const FFWord other = Instantiate();
   EXPECT_EQ(Frame(other, 1, one.data()), FF_SUCCESS);
-  EXPECT_EQ(stub_driver::LiveTextures(), 3u);
+  EXPECT_EQ(fakegl::Get().liveTextures.size(), 3u);
 }
 
 TEST_F(BadHostInput, DriverWithoutShaderObjectsRefusesTheInstanceAndKeepsNothing) {
-  stub_driver::Config().shaderObjects = false;
+  fakegl::Get().missingEntries = {fakegl::FirstEntry(fakegl::Group::ShaderObjects)};
   const FFGLViewportStruct viewport{0, 0, 64, 64};
   EXPECT_EQ(plugMain(FF_INSTANTIATEGL, reinterpret_cast<FFWord>(&viewport), 0), FF_FAIL);
-  stub_driver::Config().shaderObjects = true;
-  stub_driver::Config().multitexture = false;
+  fakegl::Get().missingEntries = {fakegl::FirstEntry(fakegl::Group::Multitexture)};
   EXPECT_EQ(plugMain(FF_INSTANTIATEGL, reinterpret_cast<FFWord>(&viewport), 0), FF_FAIL);
-  EXPECT_EQ(stub_driver::LiveShaderObjects(), 0u);
+  EXPECT_EQ(fakegl::Get().liveObjects.size(), 0u);
 }
 
 TEST_F(BadHostInput, ZeroSizeViewportGivesAnInstanceThatDraws) {
