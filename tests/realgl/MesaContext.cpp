@@ -7,15 +7,12 @@ namespace mesa {
 namespace {
 
 [[noreturn]] void Abort(const std::string& why) {
-  std::fprintf(stderr, "real OpenGL tests cannot run: %s\n", why.c_str());
+  std::fprintf(stderr, "tests on Mesa cannot run: %s\n", why.c_str());
   std::abort();
 }
 
 }  // namespace
 
-// The context and the library stay until the process ends: unloading Mesa's
-// driver at exit would leave the leak checker unable to tell the driver's
-// own allocations from ours.
 host::GLContext& Context() {
   static host::GLContext* context = [] {
     std::string error;

@@ -1,6 +1,10 @@
-// What the real-OpenGL tests share: one Mesa context (surfaceless EGL) made
-// current for the whole test program, the host's own GL entry points, and
-// the shipped plugin library loaded as a host loads it.
+// What the real-OpenGL tests and the soaks share: one Mesa context
+// (surfaceless EGL) made current for the whole test program, the host's own
+// GL entry points, and the shipped plugin library loaded as a host loads it.
+// Each is made on first use and kept until the process ends: unloading
+// Mesa's driver or the plugin at exit would leave the leak checker unable
+// to tell the driver's allocations from ours or to name the plugin's
+// functions.
 #pragma once
 
 #include "host/GLContext.h"

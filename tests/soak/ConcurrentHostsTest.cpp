@@ -14,7 +14,6 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -23,7 +22,6 @@
 #include <vector>
 
 #include "host/HostFramebuffer.h"
-#include "host/PluginLibrary.h"
 #include "tests/soak/SoakHost.h"
 
 namespace {
@@ -32,19 +30,6 @@ constexpr int kRenderThreads = 3;
 constexpr int kDescribingThreads = 2;
 constexpr FFGLViewportStruct kViewport{0, 0, 64, 64};
 constexpr FFUInt32 kSpeedDefaultBits = 0x3DCCCCCD;  // 0.1f
-
-host::PluginLibrary& Plugin() {
-  static host::PluginLibrary* library = [] {
-    std::string error;
-    host::PluginLibrary* loaded = host::PluginLibrary::Load(HELIX_PLUGIN_PATH, error).release();
-    if (loaded == nullptr) {
-      std::fprintf(stderr, "stress test cannot run: %s\n", error.c_str());
-      std::abort();
-    }
-    return loaded;
-  }();
-  return *library;
-}
 
 template <typename Record>
 FFWord Address(Record* record) {
@@ -74,7 +59,7 @@ struct Stress {
 
   // Calls plugMain and checks the result word.
   FFWord Ask(FFUInt32 code, FFWord input, FFWord instance, FFWord expected) {
-    const FFWord got = Plugin().Call(code, input, instance);
+    const FFWord got = mesa::Plugin().Call(code, input, instance);
     calls.fetch_add(1, std::memory_order_relaxed);
     const bool right =
         expected == kSomeAddress ? got != 0 && got != FF_FAIL : got == expected;
@@ -109,7 +94,7 @@ void Frame(Stress& s, FFWord id, const host::HostFramebuffer& target,
 
 // Keeps making, drawing and destroying instances in the thread's context.
 void DrawUntilStopped(Stress& s, int thread) {
-  const host::HostFramebuffer target(soak::GL(), 64, 64);
+  const host::HostFramebuffer target(mesa::GL(), 64, 64);
   soak::InputTexture first(16, 16);
   soak::InputTexture second(8, 12);
   FFGLTextureStruct* inputs[2] = {&first.record, &second.record};
@@ -181,7 +166,7 @@ void Describe(Stress& s, int thread) {
   for (int round = 0; !s.stop.load(); ++round) {
     for (const auto& q : questions) s.Ask(q.code, q.input, 0, q.expected);
     // The record lives as long as the library.
-    const auto* info = reinterpret_cast<const PluginInfoStruct*>(Plugin().Call(FF_GETINFO));
+    const auto* info = reinterpret_cast<const PluginInfoStruct*>(mesa::Plugin().Call(FF_GETINFO));
     if (std::memcmp(info->PluginName, "Helixmorphics1_D", 16) != 0) s.Fault("FF_GETINFO's name");
     if (thread == 0 && round % 8 == 7) s.Ask(FF_DEINITIALISE, 0, 0, FF_SUCCESS);
     Pause();
@@ -214,7 +199,7 @@ void SetParameters(Stress& s) {
 }
 
 TEST(ConcurrentHosts, ThreadsMakeDrawDescribeAndSetAtOnceWithEveryAnswerRight) {
-  soak::GL();  // the host's entry points, valid in every thread's context
+  mesa::GL();  // the host's entry points, valid in every thread's context
   Stress s;
   std::vector<std::thread> renderers;
   std::vector<std::thread> others;

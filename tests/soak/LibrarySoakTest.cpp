@@ -6,37 +6,12 @@
 // outlives its instance.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <string>
-
 #include "host/HostFramebuffer.h"
-#include "host/PluginLibrary.h"
 #include "tests/soak/SoakHost.h"
 
 namespace {
 
-// Loaded once and never unloaded, so a leak report can still name the
-// plugin's functions.
-host::PluginLibrary& Plugin() {
-  static host::PluginLibrary* library = [] {
-    std::string error;
-    host::PluginLibrary* loaded = host::PluginLibrary::Load(HELIX_PLUGIN_PATH, error).release();
-    if (loaded == nullptr) {
-      std::fprintf(stderr, "soak cannot run: %s\n", error.c_str());
-      std::abort();
-    }
-    return loaded;
-  }();
-  return *library;
-}
-
-template <typename Record>
-FFWord Call(FFUInt32 code, Record* input, FFWord instance = 0) {
-  return Plugin().Call(code, reinterpret_cast<FFWord>(input), instance);
-}
-FFWord Call(FFUInt32 code, FFWord input = 0, FFWord instance = 0) {
-  return Plugin().Call(code, input, instance);
-}
+using mesa::Call;
 
 const FFGLViewportStruct kViewport{0, 0, 64, 64};
 
@@ -72,7 +47,7 @@ bool Cycle(int cycle, const host::HostFramebuffer& target) {
 }
 
 TEST(LibrarySoak, InstancesComeAndGoWithFlatMemoryAndNoSurvivingObjects) {
-  const host::HostFramebuffer target(soak::GL(), 64, 64);
+  const host::HostFramebuffer target(mesa::GL(), 64, 64);
   ASSERT_TRUE(target.IsComplete());
   const soak::ObjectCensus hostOnly = soak::CountObjects();
 

@@ -61,7 +61,7 @@ bool Cycle(int cycle, const host::HostFramebuffer& target) {
 }
 
 TEST(SampledInputSoak, InputCopiesComeAndGoWithFlatMemoryAndNoSurvivingObjects) {
-  const host::HostFramebuffer target(soak::GL(), 64, 64);
+  const host::HostFramebuffer target(mesa::GL(), 64, 64);
   ASSERT_TRUE(target.IsComplete());
   const soak::ObjectCensus hostOnly = soak::CountObjects();
 

@@ -5,34 +5,9 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <fstream>
-#include <memory>
-#include <string>
-#include <vector>
 
 namespace soak {
-namespace {
-
-[[noreturn]] void Abort(const std::string& why) {
-  std::fprintf(stderr, "soak cannot run: %s\n", why.c_str());
-  std::abort();
-}
-
-}  // namespace
-
-const host::HostGL& GL() {
-  static host::GLContext* context = nullptr;
-  static const host::HostGL* gl = [] {
-    std::string error;
-    context = host::GLContext::Create(error).release();
-    if (context == nullptr) Abort(error);
-    auto* table = new host::HostGL;
-    if (!table->Load(*context, error)) Abort(error);
-    return table;
-  }();
-  return *gl;
-}
 
 MemoryUse MeasureMemory() {
   malloc_trim(0);
@@ -44,7 +19,7 @@ MemoryUse MeasureMemory() {
 }
 
 ObjectCensus CountObjects() {
-  const host::HostGL& gl = GL();
+  const host::HostGL& gl = mesa::GL();
   ObjectCensus census;
   for (GLuint name = 1; name < kNameLimit; ++name) {
     census.textures += glIsTexture(name) == GL_TRUE;

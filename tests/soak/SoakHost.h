@@ -1,22 +1,16 @@
-// What both soaks share: one Mesa context for the whole program, the host's
-// own GL entry points, host input textures, the process's memory use, and a
-// census of the GL objects alive in the context.
+// What both soaks share beyond the Mesa context (tests/realgl/MesaContext):
+// host input textures, the process's memory use, and a census of the GL
+// objects alive in the context.
 #pragma once
 
 #include <cstddef>
 #include <functional>
 
-#include "host/GLContext.h"
-#include "host/HostGL.h"
 #include "host/InputTexture.h"
 #include "plugin/FreeFrame.h"
+#include "tests/realgl/MesaContext.h"
 
 namespace soak {
-
-// The context is made on first use and kept until the process ends:
-// unloading Mesa's driver at exit would leave the leak checker unable to
-// tell the driver's own allocations from ours.
-const host::HostGL& GL();
 
 // Leak checkers hold freed memory back, so resident memory only says
 // something in builds without them.
