@@ -7,11 +7,13 @@
 #include <cstring>
 #include <limits>
 
+#include "effect/HelixmorphicsV1.h"
 #include "tests/realgl/MesaContext.h"
 
 namespace {
 
 using mesa::Call;
+using P = HelixmorphicsV1;  // the parameter indices
 
 constexpr FFWord kFail = 0xFFFFFFFFu;
 constexpr FFWord kBitsOfPointOne = 0x3DCCCCCDu;
@@ -65,7 +67,7 @@ TEST(HostInterfaceTest, TemplateIsMadeOnDemandAndRemadeAfterDeinitialise) {
 TEST(HostInterfaceTest, ParametersAreDescribedByTheTemplate) {
   const char* names[] = {"Speed", "Distort", "Mode"};
   const FFWord defaults[] = {kBitsOfPointOne, 0, 0};
-  for (FFUInt32 i = 0; i < 3; ++i) {
+  for (FFUInt32 i = 0; i < P::kRegisteredParameterCount; ++i) {
     const auto* name = reinterpret_cast<const char*>(Call(FF_GETPARAMETERNAME, i));
     ASSERT_NE(nullptr, name);
     char expected[16] = {};
@@ -74,7 +76,7 @@ TEST(HostInterfaceTest, ParametersAreDescribedByTheTemplate) {
     EXPECT_EQ(defaults[i], Call(FF_GETPARAMETERDEFAULT, i));
     EXPECT_EQ(FF_TYPE_STANDARD, Call(FF_GETPARAMETERTYPE, i));
   }
-  for (FFWord unknown : {FFWord{3}, FFWord{0xFFFFFFFFu}}) {
+  for (FFWord unknown : {FFWord{P::kRegisteredParameterCount}, FFWord{0xFFFFFFFFu}}) {
     EXPECT_EQ(0u, Call(FF_GETPARAMETERNAME, unknown));
     EXPECT_EQ(kFail, Call(FF_GETPARAMETERDEFAULT, unknown));
     EXPECT_EQ(kFail, Call(FF_GETPARAMETERTYPE, unknown));
@@ -98,12 +100,12 @@ TEST(HostInterfaceTest, NewInstanceStartsFromTheRegisteredDefaults) {
   const FFWord instance = Instantiate();
   ASSERT_NE(kFail, instance);
   ASSERT_NE(0u, instance);
-  EXPECT_EQ(kBitsOfPointOne, Call(FF_GETPARAMETER, 0, instance));
-  EXPECT_EQ(0u, Call(FF_GETPARAMETER, 1, instance));
-  EXPECT_EQ(0u, Call(FF_GETPARAMETER, 2, instance));
+  EXPECT_EQ(kBitsOfPointOne, Call(FF_GETPARAMETER, P::kSpeed, instance));
+  EXPECT_EQ(0u, Call(FF_GETPARAMETER, P::kDistort, instance));
+  EXPECT_EQ(0u, Call(FF_GETPARAMETER, P::kMode, instance));
   // The hidden values: mouse-left position 0.5, colour 1.0.
-  EXPECT_EQ(0.5f, FFFloatFromWord(Call(FF_GETPARAMETER, 3, instance)));
-  EXPECT_EQ(1.0f, FFFloatFromWord(Call(FF_GETPARAMETER, 8, instance)));
+  EXPECT_EQ(0.5f, FFFloatFromWord(Call(FF_GETPARAMETER, P::kMouseLeftX, instance)));
+  EXPECT_EQ(1.0f, FFFloatFromWord(Call(FF_GETPARAMETER, P::kAlpha, instance)));
   EXPECT_EQ(1u, Call(FF_GETINPUTSTATUS, 0, instance));
   EXPECT_EQ(1u, Call(FF_GETINPUTSTATUS, 1, instance));
   EXPECT_EQ(kFail, Call(FF_GETINPUTSTATUS, 2, instance));
@@ -116,19 +118,19 @@ TEST(HostInterfaceTest, NewInstanceStartsFromTheRegisteredDefaults) {
 TEST(HostInterfaceTest, ParameterValuesAreStoredUnclampedForAllNineIndices) {
   const FFWord instance = Instantiate();
   ASSERT_NE(kFail, instance);
-  EXPECT_EQ(FF_SUCCESS, SetParameter(instance, 0, 1.5f));
-  EXPECT_EQ(FF_SUCCESS, SetParameter(instance, 1, -2.0f));
-  EXPECT_EQ(FF_SUCCESS, SetParameter(instance, 8, 0.25f));
-  EXPECT_EQ(1.5f, FFFloatFromWord(Call(FF_GETPARAMETER, 0, instance)));
-  EXPECT_EQ(-2.0f, FFFloatFromWord(Call(FF_GETPARAMETER, 1, instance)));
-  EXPECT_EQ(0.25f, FFFloatFromWord(Call(FF_GETPARAMETER, 8, instance)));
+  EXPECT_EQ(FF_SUCCESS, SetParameter(instance, P::kSpeed, 1.5f));
+  EXPECT_EQ(FF_SUCCESS, SetParameter(instance, P::kDistort, -2.0f));
+  EXPECT_EQ(FF_SUCCESS, SetParameter(instance, P::kAlpha, 0.25f));
+  EXPECT_EQ(1.5f, FFFloatFromWord(Call(FF_GETPARAMETER, P::kSpeed, instance)));
+  EXPECT_EQ(-2.0f, FFFloatFromWord(Call(FF_GETPARAMETER, P::kDistort, instance)));
+  EXPECT_EQ(0.25f, FFFloatFromWord(Call(FF_GETPARAMETER, P::kAlpha, instance)));
   // Index 9 and above are refused and change nothing.
-  EXPECT_EQ(kFail, SetParameter(instance, 9, 0.75f));
+  EXPECT_EQ(kFail, SetParameter(instance, P::kParameterCount, 0.75f));
   EXPECT_EQ(kFail, SetParameter(instance, 0xFFFFFFFFu, 0.75f));
-  EXPECT_EQ(-1.0f, FFFloatFromWord(Call(FF_GETPARAMETER, 9, instance)));
-  EXPECT_EQ(1.5f, FFFloatFromWord(Call(FF_GETPARAMETER, 0, instance)));
+  EXPECT_EQ(-1.0f, FFFloatFromWord(Call(FF_GETPARAMETER, P::kParameterCount, instance)));
+  EXPECT_EQ(1.5f, FFFloatFromWord(Call(FF_GETPARAMETER, P::kSpeed, instance)));
   // A float result fills only the low 32 bits of the word.
-  EXPECT_EQ(0u, Call(FF_GETPARAMETER, 1, instance) >> 31 >> 1);
+  EXPECT_EQ(0u, Call(FF_GETPARAMETER, P::kDistort, instance) >> 31 >> 1);
   // No record to read.
   EXPECT_EQ(kFail, Call(FF_SETPARAMETER, 0, instance));
   EXPECT_EQ(FF_SUCCESS, Call(FF_DEINSTANTIATEGL, 0, instance));
@@ -137,23 +139,23 @@ TEST(HostInterfaceTest, ParameterValuesAreStoredUnclampedForAllNineIndices) {
 TEST(HostInterfaceTest, DisplayTextsShareOneBufferAndAlwaysFitWhole) {
   const FFWord instance = Instantiate();
   ASSERT_NE(kFail, instance);
-  const FFWord first = Call(FF_GETPARAMETERDISPLAY, 0, instance);
+  const FFWord first = Call(FF_GETPARAMETERDISPLAY, P::kSpeed, instance);
   EXPECT_EQ("0.100000", std::string(reinterpret_cast<const char*>(first)));
-  EXPECT_EQ("0.000000", Display(instance, 1));
+  EXPECT_EQ("0.000000", Display(instance, P::kDistort));
   // The earlier address now holds the later text.
   EXPECT_EQ("0.000000", std::string(reinterpret_cast<const char*>(first)));
   // The registry knows indices 0 to 2 only.
-  EXPECT_EQ(0u, Call(FF_GETPARAMETERDISPLAY, 3, instance));
-  EXPECT_EQ(0u, Call(FF_GETPARAMETERDISPLAY, 5, instance));
+  EXPECT_EQ(0u, Call(FF_GETPARAMETERDISPLAY, P::kMouseLeftX, instance));
+  EXPECT_EQ(0u, Call(FF_GETPARAMETERDISPLAY, P::kRed, instance));
 
-  SetParameter(instance, 0, -1.0f);
-  EXPECT_EQ("-1.000000", Display(instance, 0));
-  SetParameter(instance, 0, -FLT_MAX);
-  EXPECT_EQ("-340282346638528859811704183484516925440.000000", Display(instance, 0));
-  SetParameter(instance, 0, std::numeric_limits<float>::infinity());
-  EXPECT_EQ("inf", Display(instance, 0));
-  SetParameter(instance, 0, std::numeric_limits<float>::quiet_NaN());
-  EXPECT_NE(std::string::npos, Display(instance, 0).find("nan"));
+  SetParameter(instance, P::kSpeed, -1.0f);
+  EXPECT_EQ("-1.000000", Display(instance, P::kSpeed));
+  SetParameter(instance, P::kSpeed, -FLT_MAX);
+  EXPECT_EQ("-340282346638528859811704183484516925440.000000", Display(instance, P::kSpeed));
+  SetParameter(instance, P::kSpeed, std::numeric_limits<float>::infinity());
+  EXPECT_EQ("inf", Display(instance, P::kSpeed));
+  SetParameter(instance, P::kSpeed, std::numeric_limits<float>::quiet_NaN());
+  EXPECT_NE(std::string::npos, Display(instance, P::kSpeed).find("nan"));
   EXPECT_EQ(FF_SUCCESS, Call(FF_DEINSTANTIATEGL, 0, instance));
 }
 
@@ -165,9 +167,9 @@ TEST(HostInterfaceTest, OnlyLiveInstanceIdentifiersAreAccepted) {
   double hostTime = 0.0;
   SetParameterStruct set{0, 0};
   for (FFWord stale : {FFWord{0}, instance, FFWord{0x1234}, instance + 8}) {
-    EXPECT_EQ(kFail, Call(FF_GETPARAMETERDISPLAY, 0, stale));
+    EXPECT_EQ(kFail, Call(FF_GETPARAMETERDISPLAY, P::kSpeed, stale));
     EXPECT_EQ(kFail, Call(FF_SETPARAMETER, &set, stale));
-    EXPECT_EQ(kFail, Call(FF_GETPARAMETER, 0, stale));
+    EXPECT_EQ(kFail, Call(FF_GETPARAMETER, P::kSpeed, stale));
     EXPECT_EQ(kFail, Call(FF_GETINPUTSTATUS, 0, stale));
     EXPECT_EQ(kFail, Call(FF_PROCESSOPENGL, &frame, stale));
     EXPECT_EQ(kFail, Call(FF_SETTIME, &hostTime, stale));
@@ -180,8 +182,8 @@ TEST(HostInterfaceTest, InstancesOutliveTheTemplate) {
   const FFWord instance = Instantiate();
   ASSERT_NE(kFail, instance);
   EXPECT_EQ(FF_SUCCESS, Call(FF_DEINITIALISE));
-  EXPECT_EQ(FF_SUCCESS, SetParameter(instance, 2, 0.5f));
-  EXPECT_EQ("0.500000", Display(instance, 2));
+  EXPECT_EQ(FF_SUCCESS, SetParameter(instance, P::kMode, 0.5f));
+  EXPECT_EQ("0.500000", Display(instance, P::kMode));
   EXPECT_EQ(kFail, Call(FF_PROCESSOPENGL, FFWord{0}, instance));  // no record
   EXPECT_EQ(FF_SUCCESS, Call(FF_DEINSTANTIATEGL, 0, instance));
 }
