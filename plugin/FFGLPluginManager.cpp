@@ -18,7 +18,6 @@ void FillName(char (&field)[16], const char* name) {
   std::memset(field + length, 0, sizeof field - length);
 }
 
-
 }  // namespace
 
 CFFGLPluginManager::~CFFGLPluginManager() {

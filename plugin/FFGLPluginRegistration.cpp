@@ -19,7 +19,6 @@ void CopyFixedWidth(char* field, std::size_t width, const char* text) {
   }
 }
 
-
 }  // namespace
 
 CFFGLPluginRegistration::CFFGLPluginRegistration(
