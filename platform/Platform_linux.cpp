@@ -6,9 +6,10 @@
 
 #include <dlfcn.h>
 
+#include <atomic>
 #include <cstring>
 #include <ctime>
-#include <initializer_list>
+#include <mutex>
 
 namespace platform {
 namespace {
@@ -16,50 +17,91 @@ namespace {
 using GetCurrentFunc = void* (*)();
 using GetProcFunc = GLEntryPoint (*)(const char*);
 
-struct WindowSystemApi {
-  const char* libraries[2];
-  const char* getCurrentName;
-  const char* getProcName;
+// One window-system API and, once found, its two functions. They are found
+// once per process, not once per table: searching the loaded libraries
+// costs more than all 92 lookups together.
+class WindowSystemApi {
+ public:
+  constexpr WindowSystemApi(const char* library, const char* otherLibrary,
+                            const char* getCurrentName, const char* getProcName)
+      : libraries_{library, otherLibrary}, getCurrentName_(getCurrentName),
+        getProcName_(getProcName) {}
+  ~WindowSystemApi() {
+    if (handle_ != nullptr) dlclose(handle_);
+  }
+
+  bool Found() const { return getCurrent_.load(std::memory_order_acquire) != nullptr; }
+
+  // Finds the API in a library the process has already loaded (a library
+  // that is not loaded cannot have made a context current) and holds the
+  // library while the plugin is loaded, so the functions stay valid.
+  bool Find() {
+    static std::mutex searching;
+    const std::lock_guard<std::mutex> lock(searching);
+    if (Found()) return true;
+    for (const char* library : libraries_) {
+      void* handle = dlopen(library, RTLD_LAZY | RTLD_NOLOAD);
+      if (handle == nullptr) continue;
+      auto getCurrent = reinterpret_cast<GetCurrentFunc>(dlsym(handle, getCurrentName_));
+      auto getProc = reinterpret_cast<GetProcFunc>(dlsym(handle, getProcName_));
+      if (getCurrent != nullptr && getProc != nullptr) {
+        handle_ = handle;
+        getProc_.store(getProc, std::memory_order_relaxed);
+        getCurrent_.store(getCurrent, std::memory_order_release);
+        return true;
+      }
+      dlclose(handle);  // drops only the reference NOLOAD took
+    }
+    return false;
+  }
+
+  bool HasContextCurrent() const {
+    const GetCurrentFunc getCurrent = getCurrent_.load(std::memory_order_acquire);
+    return getCurrent != nullptr && getCurrent() != nullptr;
+  }
+
+  GetProcFunc GetProc() const { return getProc_.load(std::memory_order_acquire); }
+
+ private:
+  const char* libraries_[2];
+  const char* getCurrentName_;
+  const char* getProcName_;
+  void* handle_ = nullptr;
+  std::atomic<GetCurrentFunc> getCurrent_{nullptr};
+  std::atomic<GetProcFunc> getProc_{nullptr};
 };
 
-constexpr WindowSystemApi kEgl{{"libEGL.so.1", "libEGL.so"}, "eglGetCurrentContext",
-                               "eglGetProcAddress"};
-constexpr WindowSystemApi kGlx{{"libGLX.so.0", "libGL.so.1"}, "glXGetCurrentContext",
-                               "glXGetProcAddressARB"};
-
-// Finds the API's functions in a library the process has already loaded; a
-// library that is not loaded cannot have made a context current.
-bool FindApi(const WindowSystemApi& api, GetCurrentFunc& getCurrent, GetProcFunc& getProc) {
-  for (const char* library : api.libraries) {
-    void* handle = dlopen(library, RTLD_LAZY | RTLD_NOLOAD);
-    if (handle == nullptr) continue;
-    getCurrent = reinterpret_cast<GetCurrentFunc>(dlsym(handle, api.getCurrentName));
-    getProc = reinterpret_cast<GetProcFunc>(dlsym(handle, api.getProcName));
-    dlclose(handle);  // drops only the reference NOLOAD took
-    if (getCurrent != nullptr && getProc != nullptr) return true;
-  }
-  return false;
-}
+WindowSystemApi egl("libEGL.so.1", "libEGL.so", "eglGetCurrentContext", "eglGetProcAddress");
+WindowSystemApi glx("libGLX.so.0", "libGL.so.1", "glXGetCurrentContext", "glXGetProcAddressARB");
 
 }  // namespace
 
 // The API that has a context current answers every name of this lookup.
 GLEntryPointLookup::GLEntryPointLookup() {
-  GetProcFunc fallback = nullptr;
-  for (const WindowSystemApi* api : {&kEgl, &kGlx}) {
-    GetCurrentFunc getCurrent = nullptr;
-    GetProcFunc getProc = nullptr;
-    if (!FindApi(*api, getCurrent, getProc)) continue;
-    if (getCurrent() != nullptr) {
-      find_ = getProc;
+  WindowSystemApi* const apis[] = {&egl, &glx};
+  for (const WindowSystemApi* api : apis) {
+    if (api->HasContextCurrent()) {
+      find_ = api->GetProc();
       return;
     }
-    if (fallback == nullptr) fallback = getProc;
+  }
+  // None found so far has a context current: the host may have loaded its
+  // API since the last search.
+  for (WindowSystemApi* api : apis) {
+    if (!api->Found() && api->Find() && api->HasContextCurrent()) {
+      find_ = api->GetProc();
+      return;
+    }
   }
   // No context is current through either API: the entry points cannot be
   // called meaningfully, but an address from a loaded API is still an
   // address for the host's next context.
-  find_ = fallback;
+  for (const WindowSystemApi* api : apis) {
+    if (api->Found()) {
+      find_ = api->GetProc();
+      return;
+    }
+  }
 }
 
 std::int64_t CounterFrequency() { return 1000000000; }
