@@ -93,12 +93,7 @@ int Checklist::ReportCrash(const char* fault, const char* call) {
   const Checklist* list = active;
   if (list == nullptr || list->current_.empty()) {
     // Outside any check: the one-line report, with validate's status.
-    WriteRaw(2, MessagePrefix());
-    WriteRaw(2, "the plugin crashed (");
-    WriteRaw(2, fault);
-    WriteRaw(2, ") in ");
-    WriteRaw(2, call);
-    WriteRaw(2, "\n");
+    WriteCrashLine(fault, call);
     return kExitFailure;
   }
   if (list->json_) {

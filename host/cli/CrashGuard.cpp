@@ -23,12 +23,7 @@ std::atomic<bool> handling{false};
 std::atomic<bool> progressLineOpen{false};
 
 int OneLineReport(const char* fault, const char* call) {
-  WriteRaw(2, MessagePrefix());
-  WriteRaw(2, "the plugin crashed (");
-  WriteRaw(2, fault);
-  WriteRaw(2, ") in ");
-  WriteRaw(2, call);
-  WriteRaw(2, "\n");
+  WriteCrashLine(fault, call);
   return kExitCrash;
 }
 
@@ -47,6 +42,15 @@ void CleanUp() {
 }  // namespace
 
 void SetCrashReporter(CrashReporter report) { reporter.store(report); }
+
+void WriteCrashLine(const char* fault, const char* call) {
+  WriteRaw(2, MessagePrefix());
+  WriteRaw(2, "the plugin crashed (");
+  WriteRaw(2, fault);
+  WriteRaw(2, ") in ");
+  WriteRaw(2, call);
+  WriteRaw(2, "\n");
+}
 
 const char* MessagePrefix() { return prefix; }
 

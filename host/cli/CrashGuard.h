@@ -19,6 +19,8 @@ void InstallCrashGuard(const char* command);
 // status.
 using CrashReporter = int (*)(const char* fault, const char* call);
 void SetCrashReporter(CrashReporter reporter);
+// The one-line report on standard error: "the plugin crashed (FAULT) in CALL".
+void WriteCrashLine(const char* fault, const char* call);
 
 // Writes straight to standard output (1) or standard error (2); safe in a
 // crash handler. Whatever the C library still buffers is not written.

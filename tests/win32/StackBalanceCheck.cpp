@@ -120,18 +120,6 @@ std::size_t PrivateBytes() {
   return total;
 }
 
-const char* CodeName(FFUInt32 code) {
-  static const char* const names[] = {
-      "FF_GETINFO",           "FF_INITIALISE",          "FF_DEINITIALISE",
-      "FF_PROCESSFRAME",      "FF_GETNUMPARAMETERS",    "FF_GETPARAMETERNAME",
-      "FF_GETPARAMETERDEFAULT", "FF_GETPARAMETERDISPLAY", "FF_SETPARAMETER",
-      "FF_GETPARAMETER",      "FF_GETPLUGINCAPS",       "FF_INSTANTIATE",
-      "FF_DEINSTANTIATE",     "FF_GETEXTENDEDINFO",     "FF_PROCESSFRAMECOPY",
-      "FF_GETPARAMETERTYPE",  "FF_GETINPUTSTATUS",      "FF_PROCESSOPENGL",
-      "FF_INSTANTIATEGL",     "FF_DEINSTANTIATEGL",     "FF_SETTIME"};
-  return code < sizeof names / sizeof names[0] ? names[code] : "unknown code";
-}
-
 // Calls plugMain through the measuring thunk and reports every broken
 // promise; counts calls and failures.
 class Caller {
@@ -147,7 +135,7 @@ class Caller {
     const std::uint16_t x87After = X87ControlWord();
     const std::uint32_t mxcsrAfter = MxcsrControl();
     ++calls_;
-    const std::string where = std::string(CodeName(code)) + " (input " + std::to_string(input) +
+    const std::string where = std::string(host::FunctionCodeName(code)) + " (input " + std::to_string(input) +
                               ", entered with ESP % 16 == " +
                               std::to_string(record.entryEsp % 16) + ")";
     if (record.espChange != 0) {
