@@ -22,19 +22,8 @@ command -v debootstrap >/dev/null || {
   apt-get update -qq && apt-get install -y -qq debootstrap >/dev/null
 }
 
-# The mirror this machine's own apt uses: deb822 sources first, then the
-# one-line format.
-mirror() {
-  local file
-  for file in /etc/apt/sources.list.d/*.sources; do
-    [ -f "$file" ] || continue
-    awk '/^URIs:/ { uri = $2 } /^Suites:/ { if ($0 ~ / bookworm( |$)/) { print uri; exit } }' "$file"
-  done | head -n 1
-  if [ -f /etc/apt/sources.list ]; then
-    awk '$1 == "deb" && $3 == "bookworm" { print $2; exit }' /etc/apt/sources.list
-  fi
-}
-mirror_url=$(mirror | head -n 1)
+source "$repo/scripts/lib/apt-mirror.sh"
+mirror_url=$(apt_mirror bookworm)
 if [ -z "$mirror_url" ]; then
   echo "fresh-root-check: no Debian 12 (bookworm) mirror in this machine's apt sources" >&2
   exit 1

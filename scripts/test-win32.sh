@@ -50,38 +50,9 @@ if ! command -v qemu-system-x86_64 >/dev/null; then
 fi
 
 # --- Timings -----------------------------------------------------------------
-timings=()
-failed=()
-now() { echo "${EPOCHREALTIME/[.,]/}"; }  # microseconds
-seconds_since() {
-  local elapsed=$((($(now) - $1) / 1000))
-  printf '%d.%03d' $((elapsed / 1000)) $((elapsed % 1000))
-}
-# step NAME COMMAND...: runs the command, records its time and its outcome.
-step() {
-  local name=$1
-  shift
-  local start status=0
-  start=$(now)
-  echo "== $name"
-  "$@" || status=$?
-  timings+=("$(printf '%-44s %10s s  %s' "$name" "$(seconds_since "$start")" \
-    "$( ((status == 0)) && echo ok || echo "FAILED ($status)")")")
-  ((status == 0)) || failed+=("$name")
-  return 0
-}
-report() {
-  echo
-  echo "32-bit Windows run timings:"
-  printf '  %s\n' "${timings[@]}"
-}
-finish_if_failed() {
-  if ((${#failed[@]})); then
-    report
-    echo "FAILED: ${failed[*]}"
-    exit 1
-  fi
-}
+timings_title="32-bit Windows run timings"
+source scripts/lib/timed-steps.sh
+source scripts/lib/apt-mirror.sh
 
 # --- Processes and mounts to undo on any exit ---------------------------------
 qemu_pid=""
@@ -175,26 +146,6 @@ wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /
 wineserver -w
 test -f "$WINEPREFIX/system.reg"
 EOF
-}
-
-# The machine's own Debian mirror: the first source that serves the guest's
-# suite, from the deb822 sources or the classic list.
-apt_mirror() {
-  local file
-  for file in /etc/apt/sources.list.d/*.sources; do
-    [[ -f $file ]] || continue
-    awk -v suite="$guest_suite" '
-      function flush() { if (uri != "" && (" " suites " ") ~ (" " suite " ")) { print uri; exit } uri = ""; suites = "" }
-      /^[[:space:]]*$/ { flush(); next }
-      /^URIs:/ { uri = $2 }
-      /^Suites:/ { $1 = ""; suites = $0 }
-      END { flush() }' "$file"
-  done
-  for file in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
-    [[ -f $file ]] || continue
-    awk -v suite="$guest_suite" '
-      $1 == "deb" { i = 2; if ($i ~ /^\[/) { while ($i !~ /\]$/) i++; i++ } if ($(i + 1) == suite) print $i }' "$file"
-  done
 }
 
 # Builds the image into the folder $1: a Debian root with 32-bit Wine as an

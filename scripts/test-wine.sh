@@ -31,28 +31,8 @@ for tool in "$WINELOADER" "$wineserver" Xvfb; do
 done
 
 # --- Timings -----------------------------------------------------------------
-timings=()
-failed=()
-now() { echo "${EPOCHREALTIME/[.,]/}"; }  # microseconds
-# step NAME COMMAND...: runs the command, records its time and its outcome.
-step() {
-  local name=$1
-  shift
-  local start status=0
-  start=$(now)
-  echo "== $name"
-  "$@" || status=$?
-  local elapsed=$((($(now) - start) / 1000))
-  timings+=("$(printf '%-44s %6d.%03d s  %s' "$name" $((elapsed / 1000)) $((elapsed % 1000)) \
-    "$( ((status == 0)) && echo ok || echo "FAILED ($status)")")")
-  ((status == 0)) || failed+=("$name")
-  return 0
-}
-report() {
-  echo
-  echo "Wine run timings:"
-  printf '  %s\n' "${timings[@]}"
-}
+timings_title="Wine run timings"
+source scripts/lib/timed-steps.sh
 
 # --- Build -------------------------------------------------------------------
 build() {
@@ -65,10 +45,7 @@ step "build the Windows host and 64-bit DLL" \
   build mingw-x86_64 "$win64_dir" HelixmorphicsV1 ffgl-host high-address-instances crashing-plugin fake-ffmpeg
 step "build the Linux host and library" \
   build linux "$linux_dir" HelixmorphicsV1 ffgl-host compare-pictures
-if ((${#failed[@]})); then
-  report
-  exit 1
-fi
+finish_if_failed
 
 # --- A fresh prefix and an X server of our own -------------------------------
 work=$(mktemp -d)
@@ -115,10 +92,7 @@ create_prefix() {
 }
 step "start Xvfb" start_xvfb
 step "create a fresh Wine prefix" create_prefix
-if ((${#failed[@]})); then
-  report
-  exit 1
-fi
+finish_if_failed
 
 # Windows programs see the file system as drive Z:.
 windows_path() { local path; path=$(realpath "$1"); echo "Z:${path//\//\\}"; }
@@ -218,10 +192,7 @@ interrupt_video() {
 }
 step "Ctrl-C stops ffmpeg and leaves no file" interrupt_video
 
+finish_if_failed
 report
-if ((${#failed[@]})); then
-  echo "FAILED: ${failed[*]}"
-  exit 1
-fi
 echo "The 64-bit DLL runs under Wine: validate passes, the render matches Linux, crashes,"
 echo "load failures and Ctrl-C are reported as on Linux."
