@@ -1,44 +1,47 @@
-// The effect's registration, its factory, and its parameters.
+// The effect's factory and its parameters.
 #include "effect/HelixmorphicsV1.h"
 
 #include <new>
 
-#include "plugin/FFGLPluginRegistration.h"
+#include "effect/ShaderTexts.h"
 
 namespace {
 
-const char kDescription[] =
-    "Animated interference bands in colours swinging between orange and blue";
-const char kAbout[] =
-    "Helixmorphics 1.4: a FreeFrame GL video source. Speed sets the animation rate, "
-    "Distort bends the bands, Mode blends between two band patterns.";
-
-// Built by static initialisation when the library loads, before a host can
-// call plugMain; destroyed at unload.
-const CFFGLPluginRegistration registration(CreateHelixmorphicsV1, "HLXM", "Helixmorphics1_D",
-                                           1, 6, 1, 4, FF_SOURCE, kDescription, kAbout, 0,
-                                           nullptr);
+const EffectSettings kBuiltInSettings{shader_texts::FragmentShaderText,
+                                      {"Speed", "Distort", "Mode"},
+                                      {0.1f, 0.0f, 0.0f},
+                                      0,
+                                      false};
 
 }  // namespace
 
 FFUInt32 CreateHelixmorphicsV1(CFreeFrameGLPlugin** out) {
+  return CreateEffectInstance(kBuiltInSettings, out);
+}
+
+FFUInt32 CreateEffectInstance(const EffectSettings& settings, CFreeFrameGLPlugin** out) {
   if (out == nullptr) return FF_FAIL;
   try {
-    *out = new HelixmorphicsV1();
+    *out = new HelixmorphicsV1(settings);
   } catch (...) {
     *out = nullptr;
   }
   return *out != nullptr ? FF_SUCCESS : FF_FAIL;
 }
 
-HelixmorphicsV1::HelixmorphicsV1() {
-  SetMinimumInputs(0);
+HelixmorphicsV1::HelixmorphicsV1() : HelixmorphicsV1(kBuiltInSettings) {}
+
+HelixmorphicsV1::HelixmorphicsV1(const EffectSettings& chosen) : settings(chosen) {
+  SetMinimumInputs(settings.minimumInputs);
   SetMaximumInputs(2);
-  RegisterNumericParameter(kSpeed, "Speed", FF_TYPE_STANDARD, 0.1f);
+  RegisterNumericParameter(kSpeed, settings.parameterNames[kSpeed], FF_TYPE_STANDARD,
+                           settings.parameterDefaults[kSpeed]);
   userSpeed = 0.5f;
-  RegisterNumericParameter(kDistort, "Distort", FF_TYPE_STANDARD, 0.0f);
+  RegisterNumericParameter(kDistort, settings.parameterNames[kDistort], FF_TYPE_STANDARD,
+                           settings.parameterDefaults[kDistort]);
   userMouseX = 0.5f;
-  RegisterNumericParameter(kMode, "Mode", FF_TYPE_STANDARD, 0.0f);
+  RegisterNumericParameter(kMode, settings.parameterNames[kMode], FF_TYPE_STANDARD,
+                           settings.parameterDefaults[kMode]);
   userMouseY = 0.5f;
   ResetState();
   initialized = false;

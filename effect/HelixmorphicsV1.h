@@ -12,6 +12,18 @@
 #include "gl/GLExtensionTable.h"
 #include "plugin/FreeFrameGLPlugin.h"
 
+// What a plugin made from a shader file sets differently from the built-in
+// one: its fragment text, the names and defaults of the three parameters the
+// host sees, the inputs it needs, and whether a program the driver rejects
+// is reported on the debug output.
+struct EffectSettings {
+  const char* fragmentText;
+  const char* parameterNames[3];
+  float parameterDefaults[3];
+  int minimumInputs;
+  bool reportRejectedProgram;
+};
+
 class HelixmorphicsV1 : public CFreeFrameGLPlugin {
  public:
   // The nine numeric parameters by index. The first three are registered
@@ -32,13 +44,14 @@ class HelixmorphicsV1 : public CFreeFrameGLPlugin {
   };
 
   HelixmorphicsV1();
+  explicit HelixmorphicsV1(const EffectSettings& settings);
   ~HelixmorphicsV1() override = default;
 
   // GL lifecycle (needs the host's context current).
   FFUInt32 InitGL(const FFGLViewportStruct* viewport) override;
   FFUInt32 DeInitGL() override;
   // InitGL with a fragment text of either convention in place of the
-  // built-in program.
+  // settings' program.
   FFUInt32 InitGLWithFragment(const FFGLViewportStruct* viewport, const char* fragmentText);
   // Turns a fragment text into the linked program and finds its uniforms.
   bool PrepareProgram(std::string fragmentText);
@@ -93,10 +106,16 @@ class HelixmorphicsV1 : public CFreeFrameGLPlugin {
 
  private:
   std::atomic<float>* ParameterField(FFUInt32 index);
+  void ReportRejectedProgram() const;
   void LocateUniforms();
   void ReadDate();
   void UploadUniforms(const GLuint channelHandle[2]);
+
+  EffectSettings settings;
 };
 
-// The factory kept in the registration record.
+// The factory kept in the built-in plugin's registration record.
 FFUInt32 CreateHelixmorphicsV1(CFreeFrameGLPlugin** out);
+// A factory's work for any settings: a new instance through `out`, or null
+// and FF_FAIL.
+FFUInt32 CreateEffectInstance(const EffectSettings& settings, CFreeFrameGLPlugin** out);

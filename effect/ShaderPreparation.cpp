@@ -2,10 +2,23 @@
 // extension table, preparing and compiling the shader program, finding its
 // uniforms, and releasing every GL object.
 #include "effect/HelixmorphicsV1.h"
+
+#include <atomic>
+#include <cstddef>
+#include <string>
+
 #include "effect/ShaderTexts.h"
+#include "plugin/FFGLPluginRegistration.h"
+#include "platform/Platform.h"
+
+namespace {
+// One report per loaded library: a host that makes instance after instance
+// would otherwise repeat it.
+std::atomic<bool> rejectedProgramReported{false};
+}  // namespace
 
 FFUInt32 HelixmorphicsV1::InitGL(const FFGLViewportStruct* viewport) {
-  return InitGLWithFragment(viewport, shader_texts::FragmentShaderText);
+  return InitGLWithFragment(viewport, settings.fragmentText);
 }
 
 FFUInt32 HelixmorphicsV1::InitGLWithFragment(const FFGLViewportStruct* viewport,
@@ -20,7 +33,26 @@ FFUInt32 HelixmorphicsV1::InitGLWithFragment(const FFGLViewportStruct* viewport,
   clock.Restart();
   // An instance whose program does not build lives on and draws nothing.
   initialized = PrepareProgram(fragmentText != nullptr ? fragmentText : "");
+  if (!initialized && settings.reportRejectedProgram) ReportRejectedProgram();
   return FF_SUCCESS;
+}
+
+void HelixmorphicsV1::ReportRejectedProgram() const {
+  if (rejectedProgramReported.exchange(true)) return;
+  try {
+    std::string message = "FreeFrame GL plugin '";
+    if (currentRegistration != nullptr) {
+      // The 16-byte name field holds no terminator when full.
+      const auto& name = currentRegistration->Info()->PluginName;
+      for (std::size_t i = 0; i < sizeof name && name[i] != '\0'; ++i) message += name[i];
+    }
+    message += "': the OpenGL driver rejected its shader program; the plugin draws nothing.\n";
+    message += shader.CompileLog();
+    if (message.back() != '\n') message += '\n';
+    platform::WriteDebugText(message.c_str());
+  } catch (...) {
+    // Without memory for the message there is nothing to report with.
+  }
 }
 
 bool HelixmorphicsV1::PrepareProgram(std::string fragmentText) {

@@ -1,5 +1,7 @@
 #include "gl/FFGLShader.h"
 
+#include <cstring>
+
 // Every operation that calls OpenGL first checks that the table has the
 // shader-object group: an entry of an unsupported group is never called.
 
@@ -25,7 +27,8 @@ bool FFGLShader::CompileAndAttach(GLhandleARB shader, const char* text) {
     extensionTable->glAttachObjectARB(programObject, shader);
     return true;
   }
-  // The log is read, as drivers expect after a failed compile, and dropped.
+  // The log is read, as drivers expect after a failed compile; the first
+  // failed compile's log is kept for the plugin to report.
   GLcharARB log[kInfoLogSize];
   GLsizei length = 0;
   extensionTable->glGetInfoLogARB(shader, kInfoLogSize - 1, &length, log);
@@ -34,12 +37,14 @@ bool FFGLShader::CompileAndAttach(GLhandleARB shader, const char* text) {
   if (length < 0) length = 0;
   if (length > kInfoLogSize - 1) length = kInfoLogSize - 1;
   log[length] = '\0';
+  if (compileLog[0] == '\0') std::memcpy(compileLog, log, static_cast<std::size_t>(length) + 1);
   return false;
 }
 
 int FFGLShader::CompileAndLink(const char* vertexText, const char* fragmentText) {
   if (!HasShaderObjects()) return 0;
   if (programObject == 0) CreateObjects();
+  compileLog[0] = '\0';
   fragmentCompiled = CompileAndAttach(fragmentShaderObject, fragmentText);
   vertexCompiled = CompileAndAttach(vertexShaderObject, vertexText);
   GLint result = 0;

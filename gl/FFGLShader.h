@@ -34,6 +34,9 @@ class FFGLShader {
   GLhandleARB VertexShaderObject() const { return vertexShaderObject; }
   GLhandleARB FragmentShaderObject() const { return fragmentShaderObject; }
   int LinkStatus() const { return linkStatus; }
+  // The driver's log of the latest CompileAndLink's first failed compile;
+  // empty when both compiled or the driver said nothing.
+  const char* CompileLog() const { return compileLog; }
 
   static constexpr GLsizei kInfoLogSize = 1024;
 
@@ -51,4 +54,5 @@ class FFGLShader {
   int linkStatus = 0;
   bool fragmentCompiled = false;  // by the latest CompileAndLink
   bool vertexCompiled = false;
+  GLcharARB compileLog[kInfoLogSize] = {};
 };

@@ -1,6 +1,7 @@
 // The small interface behind which each platform supplies what the plugin
 // needs from the operating system: OpenGL entry points of the current
-// context, a monotonic high-resolution counter and the local time of day.
+// context, a monotonic high-resolution counter, the local time of day and
+// the debug output.
 // One source file per platform implements it; test builds link a recording
 // fake in its place.
 #pragma once
@@ -39,5 +40,9 @@ std::int64_t CounterValue();
 // 1900, tm_mon from 0). Returns false, leaving `out` zeroed, when the platform
 // cannot.
 bool CurrentLocalTime(std::tm& out);
+
+// Writes a message for the person debugging a host: the platform's debug
+// output (standard error, or the Windows debugger's output).
+void WriteDebugText(const char* text);
 
 }  // namespace platform

@@ -7,6 +7,7 @@
 #include <dlfcn.h>
 
 #include <atomic>
+#include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <mutex>
@@ -116,6 +117,10 @@ bool CurrentLocalTime(std::tm& out) {
   std::memset(&out, 0, sizeof out);
   const std::time_t now = std::time(nullptr);
   return localtime_r(&now, &out) != nullptr;
+}
+
+void WriteDebugText(const char* text) {
+  if (text != nullptr) std::fputs(text, stderr);
 }
 
 }  // namespace platform

@@ -1,5 +1,5 @@
 // Windows: wglGetProcAddress for the current context, the performance
-// counter, and localtime_s.
+// counter, localtime_s and OutputDebugStringA.
 #include "platform/Platform.h"
 #include "platform/WglProcAddress.h"
 
@@ -37,6 +37,10 @@ bool CurrentLocalTime(std::tm& out) {
   std::memset(&out, 0, sizeof out);
   const std::time_t now = std::time(nullptr);
   return localtime_s(&out, &now) == 0;
+}
+
+void WriteDebugText(const char* text) {
+  if (text != nullptr) OutputDebugStringA(text);
 }
 
 }  // namespace platform

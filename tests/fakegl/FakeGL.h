@@ -47,6 +47,7 @@ struct State {
   std::vector<std::string> calls;
   std::vector<std::string> lookedUp;
   std::string fault;  // the first misuse seen, or empty
+  std::string debugText;  // what the plugin wrote to the debug output
 
   // --- tracked GL state ---
   unsigned boundFramebuffer = 0;

@@ -321,4 +321,8 @@ bool CurrentLocalTime(std::tm& out) {
   return true;
 }
 
+void WriteDebugText(const char* text) {
+  if (text != nullptr) Get().debugText += text;
+}
+
 }  // namespace platform
