@@ -85,9 +85,11 @@ foreach(name iTimeDelta iFrame iFrameRate iSampleRate)
 endforeach()
 if(unfed)
   list(JOIN unfed ", " unfed)
-  fail("${SHOWN_PATH}:${first_unfed_line}: error: ${unfed} not available: the plugin feeds "
-       "no iTimeDelta, iFrame, iFrameRate or iSampleRate (it feeds iTime/iGlobalTime, "
-       "iResolution, iMouse, iDate, iChannel0..3, iChannelTime, iChannelResolution)")
+  string(CONCAT report "${SHOWN_PATH}:${first_unfed_line}: error: ${unfed} not available: "
+         "the plugin feeds no iTimeDelta, iFrame, iFrameRate or iSampleRate (it feeds "
+         "iTime/iGlobalTime, iResolution, iMouse, iDate, iChannel0..3, iChannelTime, "
+         "iChannelResolution)")
+  fail("${report}")
 endif()
 
 # The text the plugin carries, and the text it compiles after preparation.
@@ -117,6 +119,7 @@ if(NOT text MATCHES "\n$")
 endif()
 
 file(MAKE_DIRECTORY "${OUTPUT_DIR}")
+file(WRITE "${OUTPUT_DIR}/carried.glsl" "${carried}")
 file(WRITE "${OUTPUT_DIR}/prepared.frag" "${prepared}")
 execute_process(COMMAND "${GLSLANG}" -d "${OUTPUT_DIR}/prepared.frag"
                 RESULT_VARIABLE status OUTPUT_VARIABLE log ERROR_VARIABLE log)
@@ -134,11 +137,11 @@ if(NOT status EQUAL 0)
       continue()
     endif()
     set(kind ${CMAKE_MATCH_1})
+    math(EXPR line "${CMAKE_MATCH_2} - ${prefix_lines}")
     set(message_text "${CMAKE_MATCH_3}")
     if(message_text MATCHES "compilation terminated")
       continue()
     endif()
-    math(EXPR line "${CMAKE_MATCH_2} - ${prefix_lines}")
     if(line GREATER user_lines)
       set(line ${mainimage_line})
       string(APPEND message_text " (in the main() that calls mainImage)")
