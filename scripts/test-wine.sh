@@ -10,7 +10,8 @@
 #      named with the call (render exits 3, validate fails that check and
 #      exits 1, no file left), a library that cannot be loaded says why,
 #      Ctrl-C during a large write leaves no file behind and exits 130, and
-#      video goes through a stand-in ffmpeg.exe, which Ctrl-C stops.
+#      video goes through a stand-in ffmpeg.exe, which Ctrl-C stops;
+#   5. ffgl-host.exe validate passes on an example plugin made from a shader.
 # Builds what it needs in the mingw-x86_64 and linux build folders first
 # (override with HELIX_BUILD_WIN64 and HELIX_BUILD_LINUX). Prints the time of
 # each step; exits non-zero when any step fails.
@@ -42,7 +43,8 @@ build() {
   cmake --build "$dir" -j "$(nproc)" --target "$@"
 }
 step "build the Windows host and 64-bit DLL" \
-  build mingw-x86_64 "$win64_dir" HelixmorphicsV1 ffgl-host high-address-instances crashing-plugin fake-ffmpeg
+  build mingw-x86_64 "$win64_dir" HelixmorphicsV1 ffgl-host high-address-instances crashing-plugin \
+  fake-ffmpeg HelixOrbits
 step "build the Linux host and library" \
   build linux "$linux_dir" HelixmorphicsV1 ffgl-host compare-pictures
 finish_if_failed
@@ -110,6 +112,8 @@ step "render on Linux (Speed 0)" \
   -o "$work/linux.png"
 step "pictures match within 3/255" \
   "$linux_dir/tests/wine/compare-pictures" "$work/linux.png" "$work/wine.png" 3
+step "validate a shader example under Wine" \
+  "$WINELOADER" "$win_host" validate "$(windows_path "$win64_dir/examples/HelixOrbits.dll")"
 
 # The plugin's clock steered through the DLL's import table: each frame at
 # its exact time even with a slowed output, as on Linux.
