@@ -16,7 +16,7 @@ step() {
   start=$(now)
   echo "== $name"
   "$@" || status=$?
-  timings+=("$(printf '%-44s %10s s  %s' "$name" "$(seconds_since "$start")" \
+  timings+=("$(printf '%-52s %10s s  %s' "$name" "$(seconds_since "$start")" \
     "$( ((status == 0)) && echo ok || echo "FAILED ($status)")")")
   ((status == 0)) || failed+=("$name")
   return 0
