@@ -22,12 +22,15 @@ const char kUsage[] =
     "  render    render frames at exact times on the plugin's clock to a PNG, a folder\n"
     "            of PNGs, a contact sheet, or video\n"
     "  bench     measure frame and instantiate times\n"
+    "  play      the plugin live in a window with its parameters (needs a display; not\n"
+    "            in the Windows build, which has no GLFW or Dear ImGui)\n"
     "\n"
     "'ffgl-host COMMAND --help' describes a command's options.\n"
     "\n"
     "Exit status: 0 success; 1 the plugin, a check or an output failed; 2 a usage\n"
     "mistake; 3 the plugin crashed (validate: 1, as a failed check); 4 render on the\n"
-    "real clock fell behind (output written); 130 interrupted (Ctrl-C), 143 terminated.\n"
+    "real clock fell behind (output written); 5 play found no display; 130\n"
+    "interrupted (Ctrl-C), 143 terminated.\n"
     "Messages start with 'ffgl-host COMMAND:'.\n";
 
 void PrintUsage(std::FILE* stream) {
@@ -46,6 +49,7 @@ const Command kCommands[] = {
     {"validate", cli::RunValidate, cli::kValidateUsage},
     {"render", cli::RunRender, cli::kRenderUsage},
     {"bench", cli::RunBench, cli::kBenchUsage},
+    {"play", cli::RunPlay, cli::kPlayUsage},
 };
 
 bool WantsHelp(const std::vector<std::string>& words) {

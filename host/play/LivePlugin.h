@@ -1,0 +1,75 @@
+// The plugin `play` runs: one loaded library, its instance and its clock,
+// reloaded when its file changes. Each load is from a private copy of the
+// file, so a rebuild that overwrites the file in place cannot disturb the
+// running code, and a new build that fails to load leaves the old one
+// running.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "host/ClockSteering.h"
+#include "host/PluginSession.h"
+
+namespace play {
+
+struct ParameterValue {
+  float number = 0.0f;
+  std::string text;
+};
+
+class LivePlugin {
+ public:
+  LivePlugin(std::string path, int width, int height);
+  ~LivePlugin();
+
+  // The first load; false with a one-line reason.
+  bool Start(std::string& error);
+  const host::PluginSession& Session() const { return *session_; }
+  // Null after a reload whose new instance was refused.
+  const host::PluginInstance* Instance() const { return instance_.get(); }
+  // "host time", "steered clock" or "real clock": how time reaches it.
+  const char* TimeSource() const;
+
+  // The values the host keeps per parameter, carried across reloads.
+  const std::vector<ParameterValue>& Values() const { return values_; }
+  void SetNumber(std::size_t parameter, float value);
+  void SetText(std::size_t parameter, const std::string& value);
+  // Reads the instance's values back (after --set was applied to it).
+  void ReadValues();
+
+  // Puts the plugin's clock at `seconds` for the next frame.
+  void SetTime(double seconds);
+
+  // When the file has changed and stayed unchanged since the last look,
+  // reloads it: true with what happened in `message` (success or error).
+  bool ReloadIfChanged(std::string& message);
+
+ private:
+  struct Signature {
+    std::int64_t size = -1;
+    std::int64_t modified = 0;
+    bool operator==(const Signature& o) const {
+      return size == o.size && modified == o.modified;
+    }
+  };
+  Signature Look() const;
+  std::unique_ptr<host::PluginSession> OpenCopy(std::string& error);
+  bool Instantiate(std::string& error);
+
+  std::string path_;
+  int width_;
+  int height_;
+  int copies_ = 0;
+  Signature loaded_;
+  Signature seen_;
+  std::unique_ptr<host::PluginSession> session_;
+  std::unique_ptr<host::ClockSteering> steering_;
+  std::unique_ptr<host::PluginInstance> instance_;
+  std::vector<ParameterValue> values_;
+  double time_ = 0.0;
+};
+
+}  // namespace play

@@ -1,0 +1,86 @@
+#include "host/play/PlayWindow.h"
+
+#include <GLFW/glfw3.h>
+
+#include <cstdlib>
+
+namespace play {
+
+namespace {
+
+std::string glfwFailure;
+
+void RememberError(int, const char* description) {
+  glfwFailure = description != nullptr ? description : "unknown GLFW error";
+}
+
+void OnDrop(GLFWwindow* window, int count, const char** paths) {
+  auto* self = static_cast<std::vector<std::string>*>(glfwGetWindowUserPointer(window));
+  for (int i = 0; i < count; ++i) self->push_back(paths[i]);
+}
+
+bool HasDisplay() {
+  const char* x = std::getenv("DISPLAY");
+  const char* wayland = std::getenv("WAYLAND_DISPLAY");
+  return (x != nullptr && *x != '\0') || (wayland != nullptr && *wayland != '\0');
+}
+
+}  // namespace
+
+std::unique_ptr<PlayWindow> PlayWindow::Open(int width, int height, const std::string& title,
+                                             bool vsync, std::string& error) {
+  // Checked first: without a display GLFW may wait on a connection.
+  if (!HasDisplay()) {
+    error = "no display to open a window on (DISPLAY is not set); use 'render' without one";
+    return nullptr;
+  }
+  glfwSetErrorCallback(RememberError);
+  if (glfwInit() != GLFW_TRUE) {
+    error = "cannot open the display: " + glfwFailure;
+    return nullptr;
+  }
+  // No version or profile asked for: the driver's compatibility context.
+  glfwWindowHint(GLFW_CLIENT_API, GLFW_OPENGL_API);
+  GLFWwindow* window = glfwCreateWindow(width, height, title.c_str(), nullptr, nullptr);
+  if (window == nullptr) {
+    error = "cannot open a window with OpenGL: " + glfwFailure;
+    glfwTerminate();
+    return nullptr;
+  }
+  glfwMakeContextCurrent(window);
+  glfwSwapInterval(vsync ? 1 : 0);
+  std::unique_ptr<PlayWindow> self(new PlayWindow(window));
+  glfwSetWindowUserPointer(window, &self->dropped_);
+  glfwSetDropCallback(window, OnDrop);
+  return self;
+}
+
+PlayWindow::~PlayWindow() {
+  glfwDestroyWindow(window_);
+  glfwTerminate();
+}
+
+void* PlayWindow::GetProcAddress(const char* name) const {
+  return reinterpret_cast<void*>(glfwGetProcAddress(name));
+}
+
+bool PlayWindow::MakeCurrent() {
+  glfwMakeContextCurrent(window_);
+  return true;
+}
+
+bool PlayWindow::ShouldClose() const { return glfwWindowShouldClose(window_) != 0; }
+
+void PlayWindow::RequestClose() { glfwSetWindowShouldClose(window_, GLFW_TRUE); }
+
+void PlayWindow::FramebufferSize(int& width, int& height) const {
+  glfwGetFramebufferSize(window_, &width, &height);
+}
+
+std::vector<std::string> PlayWindow::TakeDroppedFiles() {
+  std::vector<std::string> files;
+  files.swap(dropped_);
+  return files;
+}
+
+}  // namespace play
