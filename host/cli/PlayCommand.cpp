@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -107,33 +108,21 @@ std::string NextFramePath() {
   }
 }
 
-// The window's picture as it is about to be shown, top row first.
-host::RgbaImage ReadWindow(int width, int height) {
-  host::RgbaImage image;
-  image.width = width;
-  image.height = height;
-  std::vector<std::uint8_t> rows(static_cast<std::size_t>(width) * height * 4);
-  glReadBuffer(GL_BACK);
-  glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, rows.data());
-  const std::size_t stride = static_cast<std::size_t>(width) * 4;
-  image.pixels.resize(rows.size());
-  for (int y = 0; y < height; ++y) {
-    std::copy_n(rows.data() + (height - 1 - y) * stride, stride, image.pixels.data() + y * stride);
-  }
-  return image;
+// For the tests only: FFGL_HOST_TEST_REBUILD="K:FILE" puts FILE in place of
+// the plugin at frame K, as a linker does (new file, renamed over).
+int TestRebuild(std::string& source) {
+  const char* value = std::getenv("FFGL_HOST_TEST_REBUILD");
+  const char* colon = value != nullptr ? std::strchr(value, ':') : nullptr;
+  if (colon == nullptr) return 0;
+  source = colon + 1;
+  return std::atoi(value);
 }
 
-// Edge-triggered keys: true once per press.
-struct Keys {
-  bool down[GLFW_KEY_LAST + 1] = {};
-  bool Pressed(GLFWwindow* window, int key) {
-    const bool now = glfwGetKey(window, key) == GLFW_PRESS;
-    const bool pressed = now && !down[key];
-    down[key] = now;
-    return pressed;
-  }
-};
+void ReplaceFile(const std::string& source, const std::string& path) {
+  std::error_code failure;
+  std::filesystem::copy_file(source, path + ".new", std::filesystem::copy_options::overwrite_existing, failure);
+  std::filesystem::rename(path + ".new", path, failure);
+}
 
 double Milliseconds(std::chrono::steady_clock::duration d) {
   return std::chrono::duration<double, std::milli>(d).count();
@@ -190,9 +179,10 @@ int RunPlay(const std::vector<std::string>& words) {
   frameState.gl = gl;
   play::PlayClock clock;
   play::FrameTimes times;
-  Keys keys;
   std::string status;
   int exitStatus = 0;
+  std::string rebuildSource;
+  const int rebuildFrame = TestRebuild(rebuildSource);
   auto last = std::chrono::steady_clock::now();
   auto lastLook = last;
   for (int frame = 1; !window->ShouldClose(); ++frame) {
@@ -200,11 +190,12 @@ int RunPlay(const std::vector<std::string>& words) {
     bool saveKey = false;
     const auto start = std::chrono::steady_clock::now();
     if (!ImGui::GetIO().WantCaptureKeyboard) {
-      GLFWwindow* w = window->Handle();
-      if (keys.Pressed(w, GLFW_KEY_SPACE)) clock.playing = !clock.playing;
-      if (keys.Pressed(w, GLFW_KEY_RIGHT)) clock.Step();
-      saveKey = keys.Pressed(w, GLFW_KEY_S);
-      if (keys.Pressed(w, GLFW_KEY_Q) || keys.Pressed(w, GLFW_KEY_ESCAPE)) window->RequestClose();
+      if (window->KeyPressed(GLFW_KEY_SPACE)) clock.playing = !clock.playing;
+      if (window->KeyPressed(GLFW_KEY_RIGHT)) clock.Step();
+      saveKey = window->KeyPressed(GLFW_KEY_S);
+      if (window->KeyPressed(GLFW_KEY_Q) || window->KeyPressed(GLFW_KEY_ESCAPE)) {
+        window->RequestClose();
+      }
     }
     for (const auto& path : window->TakeDroppedFiles()) {
       host::RgbaImage picture;
@@ -219,7 +210,9 @@ int RunPlay(const std::vector<std::string>& words) {
       textures[0] = std::move(texture);
       status = "input 0: " + path;
     }
-    if (start - lastLook > std::chrono::milliseconds(100)) {
+    if (frame == rebuildFrame) ReplaceFile(rebuildSource, options.plugin);
+    // A scripted run looks every frame, so what it sees does not depend on speed.
+    if (scripted || start - lastLook > std::chrono::milliseconds(100)) {
       lastLook = start;
       std::string message;
       if (plugin.ReloadIfChanged(message)) {
@@ -280,7 +273,7 @@ int RunPlay(const std::vector<std::string>& words) {
     }
     if (scripted && frame >= options.frames) {
       for (const auto& label : labels) std::printf("panel: %s\n", label.c_str());
-      if (!SavePicture(options.screenshot, ReadWindow(width, height), error)) {
+      if (!SavePicture(options.screenshot, window->ReadBackBuffer(), error)) {
         exitStatus = Fail(error);
       } else {
         std::printf("wrote %s\n", options.screenshot.c_str());

@@ -2,6 +2,7 @@
 
 #include <GLFW/glfw3.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace play {
@@ -75,6 +76,30 @@ void PlayWindow::RequestClose() { glfwSetWindowShouldClose(window_, GLFW_TRUE); 
 
 void PlayWindow::FramebufferSize(int& width, int& height) const {
   glfwGetFramebufferSize(window_, &width, &height);
+}
+
+bool PlayWindow::KeyPressed(int key) {
+  if (down_.empty()) down_.resize(GLFW_KEY_LAST + 1);
+  const bool now = glfwGetKey(window_, key) == GLFW_PRESS;
+  const bool pressed = now && !down_[static_cast<std::size_t>(key)];
+  down_[static_cast<std::size_t>(key)] = now;
+  return pressed;
+}
+
+host::RgbaImage PlayWindow::ReadBackBuffer() const {
+  host::RgbaImage image;
+  FramebufferSize(image.width, image.height);
+  const std::size_t stride = static_cast<std::size_t>(image.width) * 4;
+  std::vector<std::uint8_t> rows(stride * static_cast<std::size_t>(image.height));
+  glReadBuffer(GL_BACK);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glReadPixels(0, 0, image.width, image.height, GL_RGBA, GL_UNSIGNED_BYTE, rows.data());
+  image.pixels.resize(rows.size());
+  for (int y = 0; y < image.height; ++y) {
+    std::copy_n(rows.data() + static_cast<std::size_t>(image.height - 1 - y) * stride, stride,
+                image.pixels.data() + static_cast<std::size_t>(y) * stride);
+  }
+  return image;
 }
 
 std::vector<std::string> PlayWindow::TakeDroppedFiles() {

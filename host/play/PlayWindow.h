@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "host/GLContext.h"
+#include "host/PngImage.h"
 
 struct GLFWwindow;
 
@@ -29,6 +30,10 @@ class PlayWindow final : public host::GLContext {
   bool ShouldClose() const;
   void RequestClose();
   void FramebufferSize(int& width, int& height) const;
+  // True once per press of `key` (a GLFW key code).
+  bool KeyPressed(int key);
+  // The picture about to be shown, top row first.
+  host::RgbaImage ReadBackBuffer() const;
   // Files dropped onto the window since the last call.
   std::vector<std::string> TakeDroppedFiles();
 
@@ -36,6 +41,7 @@ class PlayWindow final : public host::GLContext {
   explicit PlayWindow(GLFWwindow* window) : window_(window) {}
   GLFWwindow* window_;
   std::vector<std::string> dropped_;
+  std::vector<bool> down_;
 };
 
 }  // namespace play

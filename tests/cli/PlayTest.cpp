@@ -1,0 +1,154 @@
+// ffgl-host play, scripted (--frames N --screenshot), on a private Xvfb.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <set>
+#include <string>
+
+#include "HostProcess.h"
+#include "host/PngImage.h"
+
+namespace cli_test {
+namespace {
+
+class Play : public ::testing::Test {
+ protected:
+  // One X server for the suite; its display number comes back on a pipe.
+  static void SetUpTestSuite() {
+    int fds[2];
+    if (pipe(fds) != 0) return;
+    server_ = fork();
+    if (server_ == 0) {
+      close(fds[0]);
+      const std::string fd = std::to_string(fds[1]);
+      execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24",
+             "-nolisten", "tcp", static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    close(fds[1]);
+    char number[16] = {};
+    const ssize_t got = read(fds[0], number, sizeof number - 1);
+    close(fds[0]);
+    if (got <= 0) return;
+    const std::string name(number, std::strcspn(number, "\n"));
+    // Its socket may appear a moment after the number.
+    for (int i = 0; i < 100 && !std::filesystem::exists("/tmp/.X11-unix/X" + name); ++i) {
+      usleep(20000);
+    }
+    display_ = "DISPLAY=:" + name;
+  }
+  static void TearDownTestSuite() {
+    if (server_ > 0) {
+      kill(server_, SIGTERM);
+      waitpid(server_, nullptr, 0);
+    }
+  }
+  void SetUp() override {
+    if (display_.empty()) GTEST_SKIP() << "Xvfb could not be started";
+  }
+
+  // A scripted run's screenshot; the run is kept in `run`.
+  host::RgbaImage Screenshot(const std::string& plugin, std::vector<std::string> options,
+                             HostRun& run, const std::vector<std::string>& environment = {}) {
+    const std::string path = ScratchFolder("play") + "/window.png";
+    std::vector<std::string> arguments = {"play", plugin, "--size", "320x180", "--frames", "10",
+                                          "--screenshot", path};
+    arguments.insert(arguments.end(), options.begin(), options.end());
+    std::vector<std::string> env = environment;
+    env.push_back(display_);
+    run = RunHost(arguments, env);
+    host::RgbaImage image;
+    std::string error;
+    if (run.exitStatus == 0) {
+      EXPECT_TRUE(host::ReadPng(path, image, error)) << error;
+    }
+    return image;
+  }
+
+  // Largest colour difference over the 320x180 picture at the window's top left.
+  static int ViewportDifference(const host::RgbaImage& window, const host::RgbaImage& frame) {
+    int worst = 0;
+    for (int y = 0; y < 180; ++y) {
+      for (int x = 0; x < 320; ++x) {
+        for (int c = 0; c < 3; ++c) {
+          const int a = window.pixels[(static_cast<std::size_t>(y) * window.width + x) * 4 + c];
+          const int b = frame.pixels[(static_cast<std::size_t>(y) * 320 + x) * 4 + c];
+          worst = std::max(worst, std::abs(a - b));
+        }
+      }
+    }
+    return worst;
+  }
+
+  static inline pid_t server_ = 0;
+  static inline std::string display_;
+};
+
+TEST_F(Play, WindowShowsTheRenderedFrameAndAPanelWithEveryParameter) {
+  HostRun run;
+  const host::RgbaImage window = Screenshot(ProductPlugin(), {"--set", "Speed=0"}, run);
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  EXPECT_NE(run.out.find("panel: Speed\npanel: Distort\npanel: Mode\n"), std::string::npos)
+      << run.out;
+  const std::string reference = ScratchFolder("play-reference") + "/frame.png";
+  ASSERT_EQ(RunHost({"render", ProductPlugin(), "--set", "Speed=0", "--size", "320x180",
+                     "--start", "0.15", "-o", reference})
+                .exitStatus,
+            0);
+  host::RgbaImage frame;
+  std::string error;
+  ASSERT_TRUE(host::ReadPng(reference, frame, error)) << error;
+  ASSERT_GE(window.width, 320 + 320);
+  EXPECT_LE(ViewportDifference(window, frame), 3);
+  // The panel (right of the picture) holds text and controls, not one colour.
+  std::set<std::uint32_t> colours;
+  for (int y = 0; y < window.height; y += 2) {
+    for (int x = window.width - 320; x < window.width; x += 2) {
+      const std::uint8_t* p = &window.pixels[(static_cast<std::size_t>(y) * window.width + x) * 4];
+      colours.insert(static_cast<std::uint32_t>(p[0] << 16 | p[1] << 8 | p[2]));
+    }
+  }
+  EXPECT_GT(colours.size(), 10u);
+
+  const host::RgbaImage changed =
+      Screenshot(ProductPlugin(), {"--set", "Speed=0", "--set", "Mode=0.9"}, run);
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  EXPECT_GT(ViewportDifference(changed, frame), 64);
+}
+
+TEST_F(Play, ReloadsARebuiltPluginAndKeepsTheOldOneWhenTheNewOneFails) {
+  const std::string plugin = ScratchFolder("play-reload") + "/plugin.so";
+  const std::string copy = "cp '" + std::string(WellBehavedTestPlugin()) + "' '" + plugin + "'";
+  ASSERT_EQ(std::system(copy.c_str()), 0);
+  HostRun run;
+  Screenshot(plugin, {}, run, {"FFGL_HOST_TEST_REBUILD=3:" + std::string(Latin1TextsTestPlugin())});
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  EXPECT_NE(run.out.find("reloaded " + plugin), std::string::npos) << run.out;
+  EXPECT_EQ(run.out.find("panel: Level"), std::string::npos) << run.out;
+
+  ASSERT_EQ(std::system(copy.c_str()), 0);
+  const host::RgbaImage window =
+      Screenshot(plugin, {}, run, {"FFGL_HOST_TEST_REBUILD=3:" + std::string(NoPlugMainLibrary())});
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  EXPECT_NE(run.out.find("reload failed, the previous build keeps running"), std::string::npos)
+      << run.out;
+  EXPECT_NE(run.out.find("panel: Level"), std::string::npos) << run.out;
+}
+
+TEST(PlayWithoutDisplay, FailsAtOnceWithOneLine) {
+  const HostRun run = RunHost({"play", ProductPlugin()}, {"DISPLAY=", "WAYLAND_DISPLAY="});
+  EXPECT_EQ(run.exitStatus, 5);
+  EXPECT_EQ(run.err,
+            "ffgl-host play: no display to open a window on (DISPLAY is not set); use 'render' "
+            "without one\n");
+}
+
+}  // namespace
+}  // namespace cli_test
