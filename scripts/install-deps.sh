@@ -8,6 +8,7 @@ packages=(
   libgtest-dev libgmock-dev googletest
   libegl-dev libopengl-dev libgl-dev libgl1-mesa-dri libegl-mesa0
   libpng-dev libstb-dev zlib1g-dev libz-mingw-w64-dev
+  libglfw3-dev libimgui-dev
   glslang-tools
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   clang libclang-rt-14-dev
