@@ -276,7 +276,8 @@ int RunPlay(const std::vector<std::string>& words) {
       if (!SavePicture(options.screenshot, window->ReadBackBuffer(), error)) {
         exitStatus = Fail(error);
       } else {
-        std::printf("wrote %s\n", options.screenshot.c_str());
+        std::printf("wrote %s\nframe times: %s\n", options.screenshot.c_str(),
+                    times.Summary().c_str());
       }
       window->RequestClose();
     }

@@ -71,7 +71,21 @@ void DrawTimes(const FrameTimes& times) {
                    ImVec2(0, 40));
 }
 
+float Median(const float* values, int count) {
+  std::vector<float> sorted(values, values + count);
+  std::sort(sorted.begin(), sorted.end());
+  return sorted.empty() ? 0.0f : sorted[sorted.size() / 2];
+}
+
 }  // namespace
+
+std::string FrameTimes::Summary() const {
+  char text[96];
+  std::snprintf(text, sizeof text, "plugin median %.2f ms, whole frame median %.2f ms over %d",
+                static_cast<double>(Median(draw, filled)),
+                static_cast<double>(Median(whole, filled)), filled);
+  return text;
+}
 
 void DrawPanel(LivePlugin& plugin, const std::string& renderer, const std::string& status,
                PlayClock& clock, const FrameTimes& times, float x, float width, float height,

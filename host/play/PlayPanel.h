@@ -27,11 +27,15 @@ struct FrameTimes {
   float draw[kCount] = {};
   float whole[kCount] = {};
   int next = 0;
+  int filled = 0;
   void Add(float drawMs, float wholeMs) {
     draw[next] = drawMs;
     whole[next] = wholeMs;
     next = (next + 1) % kCount;
+    if (filled < kCount) ++filled;
   }
+  // "plugin median X ms, whole frame median Y ms" over the frames kept.
+  std::string Summary() const;
 };
 
 struct PanelRequests {
