@@ -120,7 +120,8 @@ int TestRebuild(std::string& source) {
 
 void ReplaceFile(const std::string& source, const std::string& path) {
   std::error_code failure;
-  std::filesystem::copy_file(source, path + ".new", std::filesystem::copy_options::overwrite_existing, failure);
+  std::filesystem::copy_file(source, path + ".new",
+                             std::filesystem::copy_options::overwrite_existing, failure);
   std::filesystem::rename(path + ".new", path, failure);
 }
 
@@ -135,13 +136,14 @@ int RunPlay(const std::vector<std::string>& words) {
   std::string error;
   if (!ParsePlayOptions(words, options, error)) return UsageError("play", error);
   const bool scripted = options.frames > 0;
-  auto window = play::PlayWindow::Open(options.width + static_cast<int>(kPanelWidth),
-                                       std::max(options.height, 480), "ffgl-host play",
-                                       !scripted, error);
+  auto window =
+      play::PlayWindow::Open(options.width + static_cast<int>(kPanelWidth),
+                             std::max(options.height, 480), "ffgl-host play", !scripted, error);
   if (window == nullptr) return Fail(error, kExitNoDisplay);
   host::HostGL gl;
   if (!gl.Load(*window, error)) return Fail("no usable OpenGL: " + error);
-  auto blit = reinterpret_cast<PFNGLBLITFRAMEBUFFERPROC>(window->GetProcAddress("glBlitFramebuffer"));
+  auto blit =
+      reinterpret_cast<PFNGLBLITFRAMEBUFFERPROC>(window->GetProcAddress("glBlitFramebuffer"));
   if (blit == nullptr) return Fail("no usable OpenGL: the context lacks glBlitFramebuffer");
   const std::string renderer = window->Description();
 
@@ -222,8 +224,8 @@ int RunPlay(const std::vector<std::string>& words) {
       }
     }
     // A scripted run steps 1/60 s a frame, so its picture does not depend on speed.
-    const double elapsed = scripted ? (frame > 1 ? 1.0 / 60.0 : 0.0)
-                                    : Milliseconds(start - last) / 1000.0;
+    const double elapsed =
+        scripted ? (frame > 1 ? 1.0 / 60.0 : 0.0) : Milliseconds(start - last) / 1000.0;
     if (clock.playing) clock.seconds += elapsed * clock.speed;
     last = start;
 
@@ -261,9 +263,8 @@ int RunPlay(const std::vector<std::string>& words) {
     play::PanelRequests requests;
     requests.save = saveKey;
     std::vector<std::string> labels;
-    play::DrawPanel(plugin, renderer, status, clock, times,
-                    static_cast<float>(width) - kPanelWidth, kPanelWidth,
-                    static_cast<float>(height), requests, labels);
+    play::DrawPanel(plugin, renderer, status, clock, times, static_cast<float>(width) - kPanelWidth,
+                    kPanelWidth, static_cast<float>(height), requests, labels);
     ImGui::Render();
     ImGui_ImplOpenGL2_RenderDrawData(ImGui::GetDrawData());
     if (requests.save) {
