@@ -2,39 +2,11 @@
 // framebuffer; everything is drawn into framebuffer objects.
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
-#include <dlfcn.h>
-#include <link.h>
-
-#include <set>
-#include <string>
-
 #include "host/GLContext.h"
+#include "host/KeepDriverLoaded.h"
 
 namespace host {
 namespace {
-
-std::set<std::string> LoadedLibraries() {
-  std::set<std::string> paths;
-  dl_iterate_phdr(
-      [](dl_phdr_info* info, size_t, void* found) {
-        if (info->dlpi_name != nullptr && info->dlpi_name[0] != '\0') {
-          static_cast<std::set<std::string>*>(found)->insert(info->dlpi_name);
-        }
-        return 0;
-      },
-      &paths);
-  return paths;
-}
-
-// Mesa's driver, and the libraries it brings in, stay loaded until the
-// process ends. eglTerminate would unload them, and what they keep for the
-// life of the process would then look to the leak checker like a leak of
-// nameless code, indistinguishable from one of ours or the plugin's.
-void KeepLoadedUntilExit(const std::set<std::string>& loadedBefore) {
-  for (const std::string& path : LoadedLibraries()) {
-    if (loadedBefore.count(path) == 0) dlopen(path.c_str(), RTLD_LAZY | RTLD_NOLOAD | RTLD_NODELETE);
-  }
-}
 
 class EGLContextHolder final : public GLContext {
  public:
@@ -59,7 +31,7 @@ class EGLContextHolder final : public GLContext {
 }  // namespace
 
 std::unique_ptr<GLContext> GLContext::Create(std::string& error) {
-  const std::set<std::string> loadedBefore = LoadedLibraries();
+  const LibrariesBefore loadedBefore = LoadedLibraries();
   auto getPlatformDisplay = reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(
       eglGetProcAddress("eglGetPlatformDisplayEXT"));
   if (getPlatformDisplay == nullptr) {

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "host/KeepDriverLoaded.h"
+
 namespace play {
 
 namespace {
@@ -36,6 +38,7 @@ std::unique_ptr<PlayWindow> PlayWindow::Open(int width, int height, const std::s
     return nullptr;
   }
   glfwSetErrorCallback(RememberError);
+  const host::LibrariesBefore loadedBefore = host::LoadedLibraries();
   if (glfwInit() != GLFW_TRUE) {
     error = "cannot open the display: " + glfwFailure;
     return nullptr;
@@ -49,6 +52,7 @@ std::unique_ptr<PlayWindow> PlayWindow::Open(int width, int height, const std::s
     return nullptr;
   }
   glfwMakeContextCurrent(window);
+  host::KeepLoadedUntilExit(loadedBefore);
   glfwSwapInterval(vsync ? 1 : 0);
   std::unique_ptr<PlayWindow> self(new PlayWindow(window));
   glfwSetWindowUserPointer(window, &self->dropped_);

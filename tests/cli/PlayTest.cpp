@@ -2,10 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -20,29 +23,35 @@ namespace {
 
 class Play : public ::testing::Test {
  protected:
-  // One X server for the suite; its display number comes back on a pipe.
+  // One X server for the suite, on a display number of this process's own
+  // (tests run in parallel), ready once its socket accepts a connection.
   static void SetUpTestSuite() {
-    int fds[2];
-    if (pipe(fds) != 0) return;
+    const std::string number = std::to_string(200 + getpid() % 700);
     server_ = fork();
     if (server_ == 0) {
-      close(fds[0]);
-      const std::string fd = std::to_string(fds[1]);
-      execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24",
+      execlp("Xvfb", "Xvfb", (":" + number).c_str(), "-noreset", "-screen", "0", "1024x768x24",
              "-nolisten", "tcp", static_cast<char*>(nullptr));
       _exit(127);
     }
-    close(fds[1]);
-    char number[16] = {};
-    const ssize_t got = read(fds[0], number, sizeof number - 1);
-    close(fds[0]);
-    if (got <= 0) return;
-    const std::string name(number, std::strcspn(number, "\n"));
-    // Its socket may appear a moment after the number.
-    for (int i = 0; i < 100 && !std::filesystem::exists("/tmp/.X11-unix/X" + name); ++i) {
+    if (server_ < 0) return;
+    sockaddr_un address = {};
+    address.sun_family = AF_UNIX;
+    std::snprintf(address.sun_path, sizeof address.sun_path, "/tmp/.X11-unix/X%s", number.c_str());
+    for (int i = 0; i < 250; ++i) {
+      const int probe = socket(AF_UNIX, SOCK_STREAM, 0);
+      const bool ready =
+          connect(probe, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+      close(probe);
+      if (ready) {
+        display_ = "DISPLAY=:" + number;
+        return;
+      }
+      if (waitpid(server_, nullptr, WNOHANG) == server_) {  // it could not start
+        server_ = 0;
+        return;
+      }
       usleep(20000);
     }
-    display_ = "DISPLAY=:" + name;
   }
   static void TearDownTestSuite() {
     if (server_ > 0) {
