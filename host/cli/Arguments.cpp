@@ -62,6 +62,20 @@ std::vector<std::string> Arguments::Positionals() {
   return positionals;
 }
 
+bool Arguments::TakePlugin(std::string& plugin, std::string& error) {
+  const auto positionals = Positionals();
+  if (HasError()) {
+    error = error_;
+    return false;
+  }
+  if (positionals.size() != 1) {
+    error = "expects one PLUGIN file";
+    return false;
+  }
+  plugin = positionals[0];
+  return true;
+}
+
 bool ParseSize(const std::string& option, const std::string& text, int& width, int& height,
                std::string& error) {
   const auto x = text.find_first_of("xX");

@@ -21,6 +21,9 @@ class Arguments {
   std::vector<std::string> TakeValues(const std::string& name);
   // The remaining words; any still starting with '-' is an unknown option.
   std::vector<std::string> Positionals();
+  // The one remaining word, the PLUGIN file; false with the first unknown
+  // option, or when there is not exactly one.
+  bool TakePlugin(std::string& plugin, std::string& error);
 
   bool HasError() const { return !error_.empty(); }
   const std::string& Error() const { return error_; }

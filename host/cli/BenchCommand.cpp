@@ -103,16 +103,15 @@ int RunBench(const std::vector<std::string>& words) {
   if (!ParseSettings(arguments.TakeValues("--set"), settings, error)) {
     return UsageError("bench", error);
   }
-  const auto positionals = arguments.Positionals();
-  if (arguments.HasError()) return UsageError("bench", arguments.Error());
-  if (positionals.size() != 1) return UsageError("bench", "expects one PLUGIN file");
+  std::string pluginPath;
+  if (!arguments.TakePlugin(pluginPath, error)) return UsageError("bench", error);
   std::string fragmentText;
   if (hasBaseline && !ReadText(baselinePath, fragmentText)) {
     return Fail("cannot read baseline fragment '" + baselinePath + "'");
   }
 
   HeadlessHost host;
-  if (!host.Start(positionals[0], error)) return Fail(error);
+  if (!host.Start(pluginPath, error)) return Fail(error);
   const host::PluginSession& session = *host.session;
   if (!CheckSettings(session, settings, error)) return UsageError("bench", error);
   allocations::WatchCode(session.Library().CodeBegin(), session.Library().CodeEnd());

@@ -128,13 +128,12 @@ void PrintJson(const host::PluginDescription& d, const std::vector<std::string>&
 int RunInfo(const std::vector<std::string>& words) {
   Arguments arguments(words);
   const bool json = arguments.TakeFlag("--json");
-  const auto positionals = arguments.Positionals();
-  if (arguments.HasError()) return UsageError("info", arguments.Error());
-  if (positionals.size() != 1) return UsageError("info", "expects one PLUGIN file");
+  std::string plugin;
+  std::string error;
+  if (!arguments.TakePlugin(plugin, error)) return UsageError("info", error);
 
   HeadlessHost host;
-  std::string error;
-  if (!host.Start(positionals[0], error)) return Fail(error);
+  if (!host.Start(plugin, error)) return Fail(error);
   const host::PluginDescription& d = host.session->Description();
 
   // Display texts and input status belong to an instance: a fresh one.

@@ -77,20 +77,11 @@ bool ParsePlayOptions(const std::vector<std::string>& words, PlayOptions& option
   arguments.TakeValue("--screenshot", options.screenshot);
   if (!ParseSettings(arguments.TakeValues("--set"), options.settings, error)) return false;
   options.inputs = arguments.TakeValues("--input");
-  const auto positionals = arguments.Positionals();
-  if (arguments.HasError()) {
-    error = arguments.Error();
-    return false;
-  }
-  if (positionals.size() != 1) {
-    error = "expects one PLUGIN file";
-    return false;
-  }
+  if (!arguments.TakePlugin(options.plugin, error)) return false;
   if ((options.frames > 0) != !options.screenshot.empty()) {
     error = "--frames and --screenshot go together";
     return false;
   }
-  options.plugin = positionals[0];
   return true;
 }
 

@@ -102,20 +102,11 @@ bool ParseRenderOptions(const std::vector<std::string>& words, RenderOptions& op
   if (!ParseSettings(arguments.TakeValues("--set"), options.settings, error)) return false;
   options.inputs = arguments.TakeValues("--input");
   const bool hasOutput = arguments.TakeValue("-o", out.path);
-  const auto positionals = arguments.Positionals();
-  if (arguments.HasError()) {
-    error = arguments.Error();
-    return false;
-  }
-  if (positionals.size() != 1) {
-    error = "expects one PLUGIN file";
-    return false;
-  }
+  if (!arguments.TakePlugin(options.plugin, error)) return false;
   if (!hasOutput || out.path.empty()) {
     error = "needs -o OUTPUT";
     return false;
   }
-  options.plugin = positionals[0];
   return ClassifyOutput(out, error);
 }
 

@@ -43,12 +43,11 @@ int RunValidate(const std::vector<std::string>& words) {
       !ParseCount("--cycles", value, 1, 100000, cycles, error)) {
     return UsageError("validate", error);
   }
-  const auto positionals = arguments.Positionals();
-  if (arguments.HasError()) return UsageError("validate", arguments.Error());
-  if (positionals.size() != 1) return UsageError("validate", "expects one PLUGIN file");
+  std::string pluginPath;
+  if (!arguments.TakePlugin(pluginPath, error)) return UsageError("validate", error);
 
   HeadlessHost host;
-  if (!host.Start(positionals[0], error)) return Fail(error);
+  if (!host.Start(pluginPath, error)) return Fail(error);
   const host::PluginSession& session = *host.session;
   const host::PluginLibrary& plugin = session.Library();
   const host::PluginDescription& d = session.Description();
