@@ -2,7 +2,7 @@
 // clock, upload every uniform the program uses and draw one quad over the
 // host's viewport. Nothing is allocated per frame.
 #include "effect/FullViewportQuad.h"
-#include "effect/HelixmorphicsV1.h"
+#include "effect/ShaderEffect.h"
 #include "platform/Platform.h"
 
 // The host state a frame leaves, whatever it drew:
@@ -13,7 +13,7 @@
 // - GL_TEXTURE_2D bindings on units 0 and 1: 0 where the frame bound one;
 // - GL_TEXTURE_2D enable: off on the unit that was active for the quad;
 // - program: none current.
-FFUInt32 HelixmorphicsV1::ProcessOpenGL(const ProcessOpenGLStruct* frame) {
+FFUInt32 ShaderEffect::ProcessOpenGL(const ProcessOpenGLStruct* frame) {
   if (!initialized || frame == nullptr) return FF_SUCCESS;
 
   GLfloat viewport[4] = {0.0f, 0.0f, 0.0f, 0.0f};
@@ -29,7 +29,7 @@ FFUInt32 HelixmorphicsV1::ProcessOpenGL(const ProcessOpenGLStruct* frame) {
                                 channelHandle);
   }
 
-  clock.Advance(userSpeed);
+  clock.Advance(FeedValue(ParameterFeed::kClockSpeed));
   for (float& value : channelTime) value = clock.elapsedTime;
   ReadDate();
 
@@ -68,7 +68,7 @@ FFUInt32 HelixmorphicsV1::ProcessOpenGL(const ProcessOpenGLStruct* frame) {
 }
 
 // Year from 1900, month from 1, day, seconds since local midnight.
-void HelixmorphicsV1::ReadDate() {
+void ShaderEffect::ReadDate() {
   std::tm local{};
   platform::CurrentLocalTime(local);
   dateValues[0] = static_cast<float>(local.tm_year);
@@ -77,7 +77,7 @@ void HelixmorphicsV1::ReadDate() {
   dateValues[3] = static_cast<float>(local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec);
 }
 
-void HelixmorphicsV1::UploadUniforms(const GLuint channelHandle[2]) {
+void ShaderEffect::UploadUniforms(const GLuint channelHandle[2]) {
   const GLExtensionTable& gl = extensions;
   const float vw = viewportWidth;
   const float vh = viewportHeight;
@@ -86,20 +86,20 @@ void HelixmorphicsV1::UploadUniforms(const GLuint channelHandle[2]) {
   if (timeLocation >= 0) gl.glUniform1fARB(timeLocation, clock.elapsedTime);
   if (resolutionLocation >= 0) gl.glUniform2fARB(resolutionLocation, vw, vh);
   if (mouseLocation >= 0) {
-    mouseValues[0] = userMouseX;
-    mouseValues[1] = userMouseY;
+    mouseValues[0] = FeedValue(ParameterFeed::kMouseX);
+    mouseValues[1] = FeedValue(ParameterFeed::kMouseY);
     gl.glUniform2fARB(mouseLocation, mouseValues[0], mouseValues[1]);
   }
   if (surfaceSizeLocation >= 0) {
-    mouseValues[2] = userMouseLeftX * vw;
-    mouseValues[3] = userMouseLeftY * vh;
+    mouseValues[2] = FeedValue(ParameterFeed::kMouseLeftX) * vw;
+    mouseValues[3] = FeedValue(ParameterFeed::kMouseLeftY) * vh;
     gl.glUniform2fARB(surfaceSizeLocation, mouseValues[2], mouseValues[3]);
   }
   if (iMouseLocation >= 0) {
-    mouseValues[0] = userMouseX * vw;
-    mouseValues[1] = userMouseY * vh;
-    mouseValues[2] = userMouseLeftX * vw;
-    mouseValues[3] = userMouseLeftY * vh;
+    mouseValues[0] = FeedValue(ParameterFeed::kMouseX) * vw;
+    mouseValues[1] = FeedValue(ParameterFeed::kMouseY) * vh;
+    mouseValues[2] = FeedValue(ParameterFeed::kMouseLeftX) * vw;
+    mouseValues[3] = FeedValue(ParameterFeed::kMouseLeftY) * vh;
     gl.glUniform4fARB(iMouseLocation, mouseValues[0], mouseValues[1], mouseValues[2],
                       mouseValues[3]);
   }
@@ -117,6 +117,8 @@ void HelixmorphicsV1::UploadUniforms(const GLuint channelHandle[2]) {
   }
   if (channelTimeLocation >= 0) gl.glUniform1fvARB(channelTimeLocation, 4, channelTime);
   if (inputColourLocation >= 0) {
-    gl.glUniform4fARB(inputColourLocation, userRed, userGreen, userBlue, userAlpha);
+    gl.glUniform4fARB(inputColourLocation, FeedValue(ParameterFeed::kRed),
+                      FeedValue(ParameterFeed::kGreen), FeedValue(ParameterFeed::kBlue),
+                      FeedValue(ParameterFeed::kAlpha));
   }
 }

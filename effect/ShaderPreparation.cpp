@@ -1,12 +1,13 @@
 // The GL side of an instance's life apart from drawing: loading the
 // extension table, preparing and compiling the shader program, finding its
 // uniforms, and releasing every GL object.
-#include "effect/HelixmorphicsV1.h"
+#include "effect/ShaderEffect.h"
 
 #include <atomic>
 #include <cstddef>
 #include <string>
 
+#include "effect/FragmentPreparation.h"
 #include "effect/ShaderTexts.h"
 #include "plugin/FFGLPluginRegistration.h"
 #include "platform/Platform.h"
@@ -17,11 +18,11 @@ namespace {
 std::atomic<bool> rejectedProgramReported{false};
 }  // namespace
 
-FFUInt32 HelixmorphicsV1::InitGL(const FFGLViewportStruct* viewport) {
-  return InitGLWithFragment(viewport, settings.fragmentText);
+FFUInt32 ShaderEffect::InitGL(const FFGLViewportStruct* viewport) {
+  return InitGLWithFragment(viewport, description_.fragmentText.c_str());
 }
 
-FFUInt32 HelixmorphicsV1::InitGLWithFragment(const FFGLViewportStruct* viewport,
+FFUInt32 ShaderEffect::InitGLWithFragment(const FFGLViewportStruct* viewport,
                                              const char* fragmentText) {
   extensions.Load();
   if (extensions.multitextureSupported == 0 || extensions.shaderObjectsSupported == 0) {
@@ -33,11 +34,11 @@ FFUInt32 HelixmorphicsV1::InitGLWithFragment(const FFGLViewportStruct* viewport,
   clock.Restart();
   // An instance whose program does not build lives on and draws nothing.
   initialized = PrepareProgram(fragmentText != nullptr ? fragmentText : "");
-  if (!initialized && settings.reportRejectedProgram) ReportRejectedProgram();
+  if (!initialized && description_.reportRejectedProgram) ReportRejectedProgram();
   return FF_SUCCESS;
 }
 
-void HelixmorphicsV1::ReportRejectedProgram() const {
+void ShaderEffect::ReportRejectedProgram() const {
   if (rejectedProgramReported.exchange(true)) return;
   try {
     std::string message = "FreeFrame GL plugin '";
@@ -55,19 +56,8 @@ void HelixmorphicsV1::ReportRejectedProgram() const {
   }
 }
 
-bool HelixmorphicsV1::PrepareProgram(std::string fragmentText) {
-  // A text that declares "uniform float time;" is complete; any other text
-  // is in the mainImage convention and gets the declarations it relies on,
-  // and main() when it defines mainImage.
-  if (fragmentText.find("uniform float time;") == std::string::npos) {
-    std::string converted = shader_texts::UniformHeader;
-    converted += shader_texts::InputColourDeclaration;
-    converted += fragmentText;
-    if (fragmentText.find("void mainImage") != std::string::npos) {
-      converted += shader_texts::MainImageWrapper;
-    }
-    fragmentText.swap(converted);
-  }
+bool ShaderEffect::PrepareProgram(std::string fragmentText) {
+  PrepareFragmentText(fragmentText);
 
   shader.UseExtensionTable(&extensions);
   if (shader.CompileAndLink(shader_texts::VertexShaderText, fragmentText.c_str()) == 0) {
@@ -82,7 +72,7 @@ bool HelixmorphicsV1::PrepareProgram(std::string fragmentText) {
   return true;
 }
 
-void HelixmorphicsV1::LocateUniforms() {
+void ShaderEffect::LocateUniforms() {
   for (GLint& location : channelLocation) location = -1;
   timeLocation = dateLocation = channelTimeLocation = channelResolutionLocation = -1;
   mouseLocation = iResolutionLocation = iMouseLocation = resolutionLocation = -1;
@@ -129,7 +119,7 @@ void HelixmorphicsV1::LocateUniforms() {
   }
 }
 
-FFUInt32 HelixmorphicsV1::DeInitGL() {
+FFUInt32 ShaderEffect::DeInitGL() {
   if (initialized) shader.ClearCurrent();
   shader.DeleteObjects();
   inputCopy.DeleteObjects(extensions);

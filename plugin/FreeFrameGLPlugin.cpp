@@ -34,3 +34,9 @@ const char* CFreeFrameGLPlugin::GetParameterDisplay(FFUInt32 index) {
   std::snprintf(displayBuffer, sizeof displayBuffer, "%f", static_cast<double>(value));
   return displayBuffer;
 }
+
+const char* CFreeFrameGLPlugin::ShowDisplayText(const char* text) {
+  std::memset(displayBuffer, 0, sizeof displayBuffer);
+  std::snprintf(displayBuffer, sizeof displayBuffer, "%s", text);
+  return displayBuffer;
+}

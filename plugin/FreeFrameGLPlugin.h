@@ -33,4 +33,9 @@ class CFreeFrameGLPlugin : public CFFGLPluginManager {
   // float fits whole (FLT_MAX gives 39 digits, a point and six decimals;
   // with a sign and the terminator that is 48 bytes).
   static constexpr std::size_t kDisplayBufferSize = 48;
+
+ protected:
+  // Copies `text` into the shared display buffer, cut to fit, and returns
+  // the buffer.
+  static const char* ShowDisplayText(const char* text);
 };

@@ -78,8 +78,8 @@ TEST_F(FrameCallsTest, UninitializedInstanceMakesNoCallAndKeepsItsState) {
 
 TEST_F(FrameCallsTest, BuiltInUniformsWithoutInputs) {
   Init({{"time", 0}, {"mouse", 1}, {"resolution", 2}});
-  effect.userMouseX = 0.25f;
-  effect.userMouseY = 0.75f;
+  effect.parameterValues[HelixmorphicsV1::kDistort] = 0.25f;
+  effect.parameterValues[HelixmorphicsV1::kMode] = 0.75f;
   FFGLTextureStruct ignored{8, 8, 8, 8, 5};
   EXPECT_EQ(FF_SUCCESS, Frame({&ignored}));  // nothing samples it
   std::vector<std::string> expected = {
@@ -220,7 +220,7 @@ TEST_F(FrameCallsTest, WithoutFramebufferObjectsTheHostTextureIsBoundDirectly) {
 
 TEST_F(FrameCallsTest, EveryLocationNegativeStillDrawsAndAdvancesTheClock) {
   Init({});
-  effect.userSpeed = 1.0f;
+  effect.parameterValues[HelixmorphicsV1::kSpeed] = 1.0f;
   fakegl::Get().counterValue += 500000;  // half a second
   EXPECT_EQ(FF_SUCCESS, Frame({}));
   EXPECT_TRUE(fakegl::Calls("glUniform").empty());
@@ -233,11 +233,11 @@ TEST_F(FrameCallsTest, EveryUniformRowWithItsValues) {
   Init({{"time", 1},        {"resolution", 2},          {"mouse", 3},  {"surfaceSize", 4},
         {"iMouse", 5},      {"iResolution", 6},         {"iDate", 7},  {"iChannelTime[0]", 8},
         {"inputColour", 9}, {"iChannelResolution[0]", 10}});
-  effect.userMouseX = 0.5f;
-  effect.userMouseY = 0.25f;
-  effect.userMouseLeftX = 0.1f;
-  effect.userMouseLeftY = 1.0f;
-  effect.userRed = 0.2f;
+  effect.parameterValues[HelixmorphicsV1::kDistort] = 0.5f;
+  effect.parameterValues[HelixmorphicsV1::kMode] = 0.25f;
+  effect.parameterValues[HelixmorphicsV1::kMouseLeftX] = 0.1f;
+  effect.parameterValues[HelixmorphicsV1::kMouseLeftY] = 1.0f;
+  effect.parameterValues[HelixmorphicsV1::kRed] = 0.2f;
   fakegl::Get().localTime.tm_year = 126;
   fakegl::Get().localTime.tm_mon = 0;
   fakegl::Get().localTime.tm_mday = 31;
@@ -266,15 +266,15 @@ TEST_F(FrameCallsTest, SpeedScalesTheAnimationClock) {
   const std::int64_t second = fakegl::Get().counterFrequency;
   Frame({});  // the first frame starts from the program's ready time
   const float start = effect.clock.elapsedTime;
-  effect.userSpeed = 0.0f;
+  effect.parameterValues[HelixmorphicsV1::kSpeed] = 0.0f;
   fakegl::Get().counterValue += 3 * second;
   Frame({});
   EXPECT_FLOAT_EQ(start, effect.clock.elapsedTime);
-  effect.userSpeed = 0.5f;
+  effect.parameterValues[HelixmorphicsV1::kSpeed] = 0.5f;
   fakegl::Get().counterValue += second;
   Frame({});
   EXPECT_FLOAT_EQ(start + 1.0f, effect.clock.elapsedTime);
-  effect.userSpeed = 1.0f;
+  effect.parameterValues[HelixmorphicsV1::kSpeed] = 1.0f;
   fakegl::Get().counterValue += second;
   Frame({});
   EXPECT_FLOAT_EQ(start + 3.0f, effect.clock.elapsedTime);

@@ -1,0 +1,72 @@
+// What makes one plugin of the shader effect differ from another: its
+// registration record, its parameters (how each is announced, shown and fed
+// to the program), its inputs and its program text. The built-in plugin's
+// description is compiled in; a plugin made from a shader file reads its
+// own from data packed into its library file.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "plugin/FreeFrame.h"
+
+// What a parameter's value drives. The convention uniforms take their
+// components from these; a feed no parameter names keeps its resting value.
+enum class ParameterFeed : FFUInt32 {
+  kNone,
+  kClockSpeed,  // the animation clock runs at value x 2
+  kMouseX,      // mouse.x, iMouse.x (times the width)
+  kMouseY,      // mouse.y, iMouse.y (times the height)
+  kMouseLeftX,  // surfaceSize.x, iMouse.z (times the width)
+  kMouseLeftY,  // surfaceSize.y, iMouse.w (times the height)
+  kRed,         // inputColour, component by component
+  kGreen,
+  kBlue,
+  kAlpha,
+  kCount,
+};
+
+// How FF_GETPARAMETERDISPLAY shows a value.
+enum class ParameterDisplay : FFUInt32 {
+  kHostValue,  // the host's own value, "%f"
+  kRange,      // minimum + value x (maximum - minimum), "%g"
+  kLabels,     // labels[round(value x (count - 1))], the value clamped to 0..1
+  kCount,
+};
+
+struct ParameterDescription {
+  std::string name;  // at most 16 characters reach the host
+  FFUInt32 type = FF_TYPE_STANDARD;
+  float defaultValue = 0.0f;  // announced to the host and set on new instances
+  float initialValue = 0.0f;  // held before the defaults are applied
+  bool announced = true;      // hidden ones are accepted but never announced
+  ParameterDisplay display = ParameterDisplay::kHostValue;
+  float displayMinimum = 0.0f;
+  float displayMaximum = 1.0f;
+  std::vector<std::string> labels;
+  ParameterFeed feed = ParameterFeed::kNone;
+};
+
+struct PluginDescription {
+  // The registration record.
+  char uniqueId[4] = {};
+  std::string name;
+  FFUInt32 pluginType = FF_SOURCE;
+  FFUInt32 versionMajor = 1;
+  FFUInt32 versionMinor = 0;
+  std::string description;
+  std::string about;
+
+  int minimumInputs = 0;
+  int maximumInputs = 2;
+  // Announced ones first, at indices 0 to n - 1, as hosts walk them.
+  std::vector<ParameterDescription> parameters;
+  // A fragment text of either convention.
+  std::string fragmentText;
+  // A plugin made from someone's shader says once on the debug output when
+  // the driver rejects its program.
+  bool reportRejectedProgram = false;
+
+  static constexpr std::size_t kMaximumParameters = 64;
+};
