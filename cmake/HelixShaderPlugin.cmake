@@ -1,6 +1,7 @@
 # helix_add_shader_plugin: turns one GLSL fragment-shader file into its own
-# FreeFrame GL plugin library, built with the same machinery and the same
-# binary interface as HelixmorphicsV1.
+# FreeFrame GL plugin library at build time, through ffgl-pack: the file is
+# checked, and its description appended to a copy of the template library.
+# Building a shader plugin compiles no C++.
 #
 #   helix_add_shader_plugin(<target> SHADER <file.glsl> NAME <1 to 16 chars>
 #     ID <4 chars> [TYPE SOURCE|EFFECT] [DESCRIPTION <text>] [ABOUT <text>]
@@ -10,13 +11,9 @@
 # defining mainImage (iTime is accepted as iGlobalTime). PARAMETERS renames,
 # in order, the three parameters the host sees (speed of the clock, mouse x,
 # mouse y; defaults 0.5, clamped into 0..1). An EFFECT needs one input.
-# Every build compiles the text the plugin will hand the driver with
-# glslangValidator and reports errors at the shader file's own lines.
+# Errors in the shader are reported at the file's own lines. The plugin's
+# path is the target's HELIX_PLUGIN_FILE property.
 
-find_program(HELIX_GLSLANG_VALIDATOR glslangValidator
-  DOC "Offline GLSL compiler that checks shader plugins' texts at build time")
-
-set(_helix_shader_plugin_dir ${CMAKE_CURRENT_LIST_DIR})
 # The built-in plugin's identifier is taken.
 set_property(GLOBAL PROPERTY HELIX_SHADER_PLUGIN_IDS "HLXM=HelixmorphicsV1")
 
@@ -25,14 +22,6 @@ macro(_helix_shader_plugin_error target text)
   # The leading blank keeps CMake from wrapping the line.
   message(FATAL_ERROR " helix_add_shader_plugin(${target}): ${text}")
 endmacro()
-
-# Sets `out` to `text` as a C++ string literal.
-function(_helix_cxx_literal out text)
-  string(REPLACE "\\" "\\\\" text "${text}")
-  string(REPLACE "\"" "\\\"" text "${text}")
-  string(REPLACE "\n" "\\n" text "${text}")
-  set(${out} "\"${text}\"" PARENT_SCOPE)
-endfunction()
 
 function(helix_add_shader_plugin target)
   cmake_parse_arguments(PARSE_ARGV 1 arg "" "SHADER;NAME;ID;TYPE;DESCRIPTION;ABOUT;VERSION"
@@ -82,11 +71,9 @@ function(helix_add_shader_plugin target)
 
   # TYPE: a source (default) or an effect on one input.
   if(NOT DEFINED arg_TYPE OR arg_TYPE STREQUAL "SOURCE")
-    set(plugin_type FF_SOURCE)
-    set(minimum_inputs 0)
+    set(plugin_type source)
   elseif(arg_TYPE STREQUAL "EFFECT")
-    set(plugin_type FF_EFFECT)
-    set(minimum_inputs 1)
+    set(plugin_type effect)
   else()
     _helix_shader_plugin_error(${target} "TYPE '${arg_TYPE}' must be SOURCE or EFFECT")
   endif()
@@ -99,19 +86,15 @@ function(helix_add_shader_plugin target)
     _helix_shader_plugin_error(${target}
       "VERSION '${arg_VERSION}' must be <major>.<minor>, each a number from 0 to 9999")
   endif()
-  set(version_major ${CMAKE_MATCH_1})
-  set(version_minor ${CMAKE_MATCH_2})
 
   # PARAMETERS: up to three name/default pairs, in the parameters' order.
-  get_filename_component(shader_name "${shader}" NAME)
-  set(names "Speed" "Mouse X" "Mouse Y")
-  set(defaults 0.5 0.5 0.5)
   list(LENGTH arg_PARAMETERS count)
   math(EXPR odd "${count} % 2")
   if(odd OR count GREATER 6)
     _helix_shader_plugin_error(${target}
       "PARAMETERS takes up to three <name> <default> pairs (speed, mouse x, mouse y)")
   endif()
+  set(parameter_options "")
   set(index 0)
   while(index LESS count)
     list(GET arg_PARAMETERS ${index} name)
@@ -126,64 +109,41 @@ function(helix_add_shader_plugin target)
       _helix_shader_plugin_error(${target}
         "PARAMETERS default '${value}' of '${name}' must be a number (it is clamped into 0..1)")
     endif()
-    math(EXPR slot "${index} / 2")
-    list(REMOVE_AT names ${slot})
-    list(INSERT names ${slot} "${name}")
-    list(REMOVE_AT defaults ${slot})
-    list(INSERT defaults ${slot} "${value}")
+    list(APPEND parameter_options --parameter "${name}=${value}")
     math(EXPR index "${index} + 2")
   endwhile()
 
-  if(NOT DEFINED arg_DESCRIPTION)
-    set(arg_DESCRIPTION "${arg_NAME}: the fragment shader ${shader_name}")
-  endif()
-  if(NOT DEFINED arg_ABOUT)
-    set(arg_ABOUT "${arg_NAME} ${arg_VERSION}: a FreeFrame GL plugin made from ${shader_name}")
-  endif()
-
-  if(NOT HELIX_GLSLANG_VALIDATOR)
-    _helix_shader_plugin_error(${target}
-      "glslangValidator was not found (Debian package glslang-tools; scripts/install-deps.sh installs it)")
-  endif()
-
-  # The registration record and settings, written now; the program text,
-  # written by the build step that checks it.
-  set(generated ${CMAKE_CURRENT_BINARY_DIR}/${target}_shader_plugin)
-  foreach(field ID NAME DESCRIPTION ABOUT)
-    _helix_cxx_literal(literal_${field} "${arg_${field}}")
-  endforeach()
-  foreach(slot 0 1 2)
-    list(GET names ${slot} name)
-    _helix_cxx_literal(parameter_name_${slot} "${name}")
-    list(GET defaults ${slot} parameter_default_${slot})
-  endforeach()
-  configure_file(${_helix_shader_plugin_dir}/ShaderPlugin.cpp.in ${generated}/Registration.cpp
-                 @ONLY)
-  foreach(bits 32 64)
-    configure_file(${_helix_shader_plugin_dir}/ShaderPlugin-win${bits}.def.in
-                   ${generated}/${target}-win${bits}.def @ONLY)
+  set(text_options "")
+  foreach(field DESCRIPTION ABOUT)
+    if(DEFINED arg_${field})
+      string(TOLOWER ${field} option)
+      # Kept whole: a semicolon would split the text into two arguments.
+      string(REPLACE ";" "\\;" value "${arg_${field}}")
+      list(APPEND text_options --${option} "${value}")
+    endif()
   endforeach()
 
-  # Error messages name the shader as the project's top folder sees it.
+  # Messages name the shader as the project's top folder sees it.
   file(RELATIVE_PATH shown_path ${CMAKE_SOURCE_DIR} ${shader})
   if(shown_path MATCHES "^\\.\\./")
     set(shown_path ${shader})
   endif()
-  set(shader_texts ${PROJECT_SOURCE_DIR}/effect/ShaderTexts.cpp)
+  set(folder ${CMAKE_CURRENT_BINARY_DIR})
+  if(WIN32)
+    set(plugin ${folder}/${HELIX_PACK_TARGET}/${target}.dll)
+  else()
+    set(plugin ${folder}/${HELIX_PACK_TARGET}/${target}.so)
+  endif()
   add_custom_command(
-    OUTPUT ${generated}/ShaderText.cpp
-    COMMAND ${CMAKE_COMMAND} -D SHADER=${shader} -D SHOWN_PATH=${shown_path}
-            -D SHADER_TEXTS=${shader_texts} -D GLSLANG=${HELIX_GLSLANG_VALIDATOR}
-            -D OUTPUT_DIR=${generated}
-            -P ${_helix_shader_plugin_dir}/HelixShaderCheck.cmake
-    DEPENDS ${shader} ${shader_texts} ${_helix_shader_plugin_dir}/HelixShaderCheck.cmake
-    COMMENT "Checking shader ${shown_path}"
+    OUTPUT ${plugin}
+    COMMAND ${HELIX_PACKER} ${shown_path} --quiet --name ${arg_NAME} --id ${arg_ID}
+            --type ${plugin_type} --version ${arg_VERSION} ${text_options} ${parameter_options}
+            --target ${HELIX_PACK_TARGET} --templates ${PROJECT_BINARY_DIR}/templates
+            --file-name ${target} --output ${folder}
+    WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}
+    DEPENDS ${shader} ${HELIX_PACKER_DEPENDS} HelixShaderTemplate
+    COMMENT "Packing shader ${shown_path}"
     VERBATIM)
-
-  add_library(${target} SHARED ${generated}/Registration.cpp ${generated}/ShaderText.cpp)
-  helix_link_plugin_machinery(${target})
-  target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR})
-  helix_warnings(${target})
-  helix_plugin_binary_interface(${target} ${generated}/${target}-win32.def
-                                ${generated}/${target}-win64.def)
+  add_custom_target(${target} ALL DEPENDS ${plugin})
+  set_target_properties(${target} PROPERTIES HELIX_PLUGIN_FILE ${plugin})
 endfunction()

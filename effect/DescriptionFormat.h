@@ -1,0 +1,118 @@
+// The packed form of a plugin description, as ffgl-pack appends it to a
+// template library and the template reads it back:
+//
+//   [library image][payload][footer]
+//   footer: 8-byte magic, format version, payload size, payload CRC-32
+//           (each a little-endian 32-bit word)
+//
+// The payload's fields are listed once, in DescriptionFields, which both
+// the reader and the writer walk; every count and length is bounded there.
+#pragma once
+
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "effect/PluginDescription.h"
+
+namespace description_format {
+
+constexpr char kMagic[8] = {'H', 'L', 'X', 'D', 'E', 'S', 'C', '\x1a'};
+constexpr std::uint32_t kVersion = 1;
+constexpr std::size_t kFooterSize = 20;
+constexpr std::uint32_t kMaximumPayload = 64u << 20;
+
+// Bounds on what a payload may hold.
+constexpr std::uint32_t kMaximumNameLength = 16;
+constexpr std::uint32_t kMaximumTextLength = 64u << 10;
+constexpr std::uint32_t kMaximumProgramLength = 1u << 20;
+constexpr std::uint32_t kMaximumLabels = 256;
+constexpr std::uint32_t kMaximumLabelLength = 256;
+
+struct Footer {
+  std::uint32_t version = 0;
+  std::uint32_t payloadSize = 0;
+  std::uint32_t checksum = 0;
+};
+
+// The CRC-32 of zlib and PNG.
+std::uint32_t Crc32(const unsigned char* data, std::size_t size);
+
+// False with `error` set when the bytes are not a footer this reader takes.
+bool ReadFooter(const unsigned char (&bytes)[kFooterSize], Footer& footer, std::string& error);
+// Parses a payload whose checksum has been checked; false with `error` set
+// (naming the field) when it is malformed.
+bool ReadPayload(const unsigned char* data, std::size_t size, PluginDescription& description,
+                 std::string& error);
+
+// Walks every field in payload order. `io` reads or writes each through
+// Word, Float, Text and Fixed, and says through Fail why a value is out of
+// bounds; a reader stops at the first failure.
+template <typename Io, typename Description>
+bool DescriptionFields(Io& io, Description& d) {
+  const auto count = [&io](std::uint32_t& n, std::uint32_t maximum, const char* what) {
+    return io.Word(n) && (n <= maximum || io.Fail(what));
+  };
+  const auto finite = [&io](float& value, const char* what) {
+    return io.Float(value) && (std::isfinite(value) || io.Fail(what));
+  };
+  std::uint32_t type = d.pluginType, major = d.versionMajor, minor = d.versionMinor;
+  auto minimumInputs = static_cast<std::uint32_t>(d.minimumInputs);
+  auto maximumInputs = static_cast<std::uint32_t>(d.maximumInputs);
+  std::uint32_t report = d.reportRejectedProgram ? 1 : 0;
+  auto parameterCount = static_cast<std::uint32_t>(d.parameters.size());
+  if (!(io.Fixed(d.uniqueId, sizeof d.uniqueId) &&
+        io.Text(d.name, kMaximumNameLength, "plugin name") && io.Word(type) &&
+        (type == FF_EFFECT || type == FF_SOURCE || io.Fail("plugin type")) && io.Word(major) &&
+        io.Word(minor) && io.Text(d.description, kMaximumTextLength, "description") &&
+        io.Text(d.about, kMaximumTextLength, "about text") &&
+        count(maximumInputs, 2, "maximum inputs") &&
+        count(minimumInputs, maximumInputs, "minimum inputs") && count(report, 1, "flags") &&
+        count(parameterCount, PluginDescription::kMaximumParameters, "parameter count"))) {
+    return false;
+  }
+  d.pluginType = type;
+  d.versionMajor = major;
+  d.versionMinor = minor;
+  d.minimumInputs = static_cast<int>(minimumInputs);
+  d.maximumInputs = static_cast<int>(maximumInputs);
+  d.reportRejectedProgram = report != 0;
+  d.parameters.resize(parameterCount);
+  bool hiddenSeen = false;
+  for (auto& p : d.parameters) {
+    std::uint32_t parameterType = p.type, announced = p.announced ? 1 : 0;
+    auto display = static_cast<std::uint32_t>(p.display);
+    auto feed = static_cast<std::uint32_t>(p.feed);
+    auto labelCount = static_cast<std::uint32_t>(p.labels.size());
+    if (!(io.Text(p.name, kMaximumNameLength, "parameter name") && io.Word(parameterType) &&
+          (parameterType <= 6 || parameterType == FF_TYPE_STANDARD ||
+           io.Fail("parameter type")) &&
+          finite(p.defaultValue, "parameter default") &&
+          finite(p.initialValue, "parameter initial value") &&
+          count(announced, 1, "parameter flags") &&
+          (announced == 0 || !hiddenSeen || io.Fail("announced parameter after a hidden one")) &&
+          count(display, static_cast<std::uint32_t>(ParameterDisplay::kCount) - 1,
+                "parameter display") &&
+          finite(p.displayMinimum, "display minimum") &&
+          finite(p.displayMaximum, "display maximum") &&
+          count(labelCount, kMaximumLabels, "label count"))) {
+      return false;
+    }
+    p.labels.resize(labelCount);
+    for (auto& label : p.labels) {
+      if (!io.Text(label, kMaximumLabelLength, "label")) return false;
+    }
+    if (!count(feed, static_cast<std::uint32_t>(ParameterFeed::kCount) - 1, "parameter feed")) {
+      return false;
+    }
+    p.type = parameterType;
+    p.announced = announced != 0;
+    hiddenSeen = hiddenSeen || !p.announced;
+    p.display = static_cast<ParameterDisplay>(display);
+    p.feed = static_cast<ParameterFeed>(feed);
+  }
+  return io.Text(d.fragmentText, kMaximumProgramLength, "program text");
+}
+
+}  // namespace description_format

@@ -1,0 +1,105 @@
+#include "tools/pack/Packer.h"
+
+#include "effect/PluginDescription.h"
+#include "tools/pack/DefaultNames.h"
+#include "tools/pack/DescriptionWriter.h"
+#include "tools/pack/PluginWriter.h"
+#include "tools/pack/ShaderCheck.h"
+#include "tools/pack/Utf8Path.h"
+
+namespace {
+
+PluginDescription Describe(const ShaderSource& source, const PackOptions& options,
+                           const std::string& shaderPath, PackResult& result) {
+  PluginDescription d;
+  const std::string fileName = PathText(Utf8Path(shaderPath).filename());
+  for (std::size_t i = 0; i < 4; ++i) d.uniqueId[i] = result.id[i];
+  d.name = result.name;
+  d.pluginType = options.typeGiven ? options.type : source.samplesInput ? FF_EFFECT : FF_SOURCE;
+  result.type = d.pluginType == FF_EFFECT ? "effect" : "source";
+  d.versionMajor = options.versionMajor;
+  d.versionMinor = options.versionMinor;
+  const std::string version =
+      std::to_string(options.versionMajor) + "." + std::to_string(options.versionMinor);
+  d.description = !options.description.empty() ? options.description
+                                               : d.name + ": the fragment shader " + fileName;
+  d.about = !options.about.empty()
+                ? options.about
+                : d.name + " " + version + ": a FreeFrame GL plugin made from " + fileName;
+  d.minimumInputs = d.pluginType == FF_EFFECT ? 1 : 0;
+  d.maximumInputs = 2;
+  const char* names[3] = {"Speed", "Mouse X", "Mouse Y"};
+  const ParameterFeed feeds[3] = {ParameterFeed::kClockSpeed, ParameterFeed::kMouseX,
+                                  ParameterFeed::kMouseY};
+  for (std::size_t i = 0; i < 3; ++i) {
+    ParameterDescription p;
+    p.name = i < options.parameters.size() ? options.parameters[i].first : names[i];
+    p.defaultValue = p.initialValue = i < options.parameters.size() ? options.parameters[i].second
+                                                                     : 0.5f;
+    p.feed = feeds[i];
+    d.parameters.push_back(p);
+  }
+  d.fragmentText = source.carried;
+  d.reportRejectedProgram = true;
+  return d;
+}
+
+}  // namespace
+
+PackResult PackShader(const std::string& shaderPath, const PackOptions& options,
+                      const std::string& id) {
+  PackResult result;
+  result.name = !options.name.empty() ? options.name : DefaultPluginName(shaderPath);
+  result.id = !id.empty() ? id : !options.id.empty() ? options.id : DefaultPluginId(result.name);
+
+  ShaderSource source;
+  std::string error;
+  if (!LoadShaderSource(shaderPath, source, error)) {
+    result.messages.push_back(error);
+    return result;
+  }
+  const ShaderCheck check = CheckShader(source);
+  if (check.checked && !check.passed) {
+    result.messages = check.messages;
+    return result;
+  }
+  if (!check.checked) {
+    result.messages.push_back(shaderPath + ": warning: not checked (" + check.reason +
+                              "); the plugin reports a rejected program when a host loads it");
+  }
+
+  const PluginDescription description = Describe(source, options, shaderPath, result);
+  std::vector<unsigned char> packed;
+  if (!PackDescription(description, packed, error)) {
+    result.messages.push_back(shaderPath + ": error: " + error);
+    return result;
+  }
+
+  // Every template is found before anything is written.
+  std::vector<std::string> targets = options.targets;
+  if (targets.empty()) targets.assign(std::begin(kPackTargets), std::end(kPackTargets));
+  std::vector<std::string> templates;
+  for (const std::string& target : targets) {
+    templates.push_back(FindTemplate(target, options.templateDirs, error));
+    if (templates.back().empty()) {
+      result.messages.push_back("ffgl-pack: " + error);
+      return result;
+    }
+  }
+  const std::string folder = !options.outputDir.empty()
+                                 ? options.outputDir
+                                 : PathText(Utf8Path(shaderPath).parent_path());
+  const std::string stem = !options.fileStem.empty() ? options.fileStem : DefaultFileStem(shaderPath);
+  for (std::size_t i = 0; i < targets.size(); ++i) {
+    const std::string destination =
+        PathText(Utf8Path(folder.empty() ? "." : folder) / targets[i] /
+                 Utf8Path(stem + LibraryExtension(targets[i])));
+    if (!WritePlugin(templates[i], packed, destination, options.force, error)) {
+      result.messages.push_back("ffgl-pack: " + error);
+      return result;
+    }
+    result.written.push_back(destination);
+  }
+  result.ok = true;
+  return result;
+}

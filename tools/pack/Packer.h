@@ -1,0 +1,19 @@
+// Packing one shader file into plugins for the chosen targets.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "tools/pack/PackOptions.h"
+
+struct PackResult {
+  bool ok = false;
+  std::string name, id, type;
+  std::vector<std::string> written;   // the plugin files
+  std::vector<std::string> messages;  // errors and warnings, one a line
+};
+
+// Checks `shaderPath` and writes its plugins. `id` overrides the options'
+// and the default identifier when not empty.
+PackResult PackShader(const std::string& shaderPath, const PackOptions& options,
+                      const std::string& id = "");

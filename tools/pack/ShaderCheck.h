@@ -1,0 +1,24 @@
+// Checks a shader before anything is written: compiles the text the plugin
+// will hand the driver and reports the compiler's messages at the file's
+// own lines. On Linux glslang checks it as GLSL 1.10; on Windows the
+// machine's own OpenGL driver compiles it in a hidden context.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "tools/pack/ShaderSource.h"
+
+struct ShaderCheck {
+  bool checked = false;  // false: nothing could check it (`reason` says why)
+  bool passed = false;
+  std::vector<std::string> messages;  // "file:line: error: ..." lines
+  std::string reason;
+};
+
+ShaderCheck CheckShader(const ShaderSource& source);
+
+// Turns a compiler's log into messages at the file's lines. Understands the
+// forms of glslang and of the common drivers; what it cannot place is kept
+// whole under the file's name.
+std::vector<std::string> MapCompileLog(const ShaderSource& source, const std::string& log);

@@ -1,0 +1,117 @@
+#include "tools/pack/ShaderSource.h"
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <regex>
+
+#include "effect/DescriptionFormat.h"
+#include "effect/FragmentPreparation.h"
+#include "effect/ShaderTexts.h"
+#include "tools/pack/Utf8Path.h"
+
+namespace {
+
+int CountLines(const std::string& text) {
+  return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+}
+
+// The text with comments blanked and line breaks kept, for searching.
+std::string WithoutComments(const std::string& text) {
+  std::string code = text;
+  for (std::size_t i = 0; i + 1 < code.size(); ++i) {
+    if (code[i] == '/' && code[i + 1] == '/') {
+      for (; i < code.size() && code[i] != '\n'; ++i) code[i] = ' ';
+    } else if (code[i] == '/' && code[i + 1] == '*') {
+      const std::size_t end = code.find("*/", i + 2);
+      const std::size_t stop = end == std::string::npos ? code.size() : end + 2;
+      for (; i < stop; ++i) {
+        if (code[i] != '\n') code[i] = ' ';
+      }
+      --i;
+    }
+  }
+  return code;
+}
+
+// The 1-based line of the first match of `pattern` in `code`, 0 for none.
+int FirstLine(const std::string& code, const std::regex& pattern) {
+  std::smatch match;
+  if (!std::regex_search(code, match, pattern)) return 0;
+  return CountLines(code.substr(0, static_cast<std::size_t>(match.position(0)))) + 1;
+}
+
+}  // namespace
+
+bool LoadShaderSource(const std::string& path, ShaderSource& source, std::string& error) {
+  source.shownPath = path;
+  std::ifstream file(Utf8Path(path), std::ios::binary);
+  if (!file) {
+    error = path + ": error: cannot read the file";
+    return false;
+  }
+  source.text.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+  if (file.bad()) {
+    error = path + ": error: cannot read the file";
+    return false;
+  }
+  if (source.text.size() > description_format::kMaximumProgramLength - 64) {
+    error = path + ": error: the file is larger than a plugin's program may be (1 MiB)";
+    return false;
+  }
+  if (source.text.find('\0') != std::string::npos) {
+    error = path + ": error: the file holds NUL bytes; it is not a shader text";
+    return false;
+  }
+
+  const std::string code = WithoutComments(source.text);
+  const bool mainImageStyle = NeedsUniformHeader(source.text);
+  if (mainImageStyle) {
+    std::string unfed;
+    int firstLine = 0;
+    for (const char* name : {"iTimeDelta", "iFrame", "iFrameRate", "iSampleRate"}) {
+      const int line = FirstLine(code, std::regex(std::string(R"((^|[^A-Za-z0-9_]))") + name +
+                                                  R"(([^A-Za-z0-9_]|$))"));
+      if (line == 0) continue;
+      unfed += (unfed.empty() ? "" : ", ") + std::string(name);
+      firstLine = firstLine == 0 ? line : std::min(firstLine, line);
+    }
+    if (!unfed.empty()) {
+      error = path + ":" + std::to_string(firstLine) + ": error: " + unfed +
+              " not available: the plugin feeds no iTimeDelta, iFrame, iFrameRate or "
+              "iSampleRate (it feeds iTime/iGlobalTime, iResolution, iMouse, iDate, "
+              "iChannel0..3, iChannelTime, iChannelResolution)";
+      return false;
+    }
+  }
+
+  source.carried = source.text;
+  if (mainImageStyle && FirstLine(code, std::regex(R"((^|[^A-Za-z0-9_])iTime([^A-Za-z0-9_]|$))"))) {
+    source.carried = "#define iTime iGlobalTime\n" + source.text;
+  }
+  source.prepared = source.carried;
+  PrepareFragmentText(source.prepared);
+  source.prefixLines = CountLines(source.carried) - CountLines(source.text);
+  if (mainImageStyle) {
+    source.prefixLines += CountLines(shader_texts::UniformHeader) +
+                          CountLines(shader_texts::InputColourDeclaration);
+  }
+  source.userLines = CountLines(source.text) +
+                     (source.text.empty() || source.text.back() == '\n' ? 0 : 1);
+  const int mainImageLine = FirstLine(code, std::regex(R"(void\s+mainImage)"));
+  source.mainImageLine = mainImageLine > 0 ? mainImageLine : 1;
+  source.samplesInput =
+      FirstLine(code, std::regex(R"((^|[^A-Za-z0-9_])iChannel[01]([^A-Za-z0-9_]|$))")) > 0 ||
+      FirstLine(code, std::regex(R"(uniform\s+sampler2D\s+(texture|tex0|tex1)\b)")) > 0;
+  return true;
+}
+
+int UserLine(const ShaderSource& source, int preparedLine, std::string& note) {
+  const int line = preparedLine - source.prefixLines;
+  note.clear();
+  if (line > source.userLines) {
+    note = " (in the main() that calls mainImage)";
+    return source.mainImageLine;
+  }
+  return line < 1 ? 1 : line;
+}

@@ -1,0 +1,25 @@
+// A shader file read for packing: its text, the text the plugin carries and
+// the text the driver will compile, with what is needed to put compile
+// messages back at the file's own lines.
+#pragma once
+
+#include <string>
+
+struct ShaderSource {
+  std::string shownPath;  // the path as messages name it
+  std::string text;       // the file's bytes
+  std::string carried;    // what the plugin carries (text, maybe with a #define in front)
+  std::string prepared;   // what the driver compiles
+  int prefixLines = 0;    // lines of `prepared` before the file's first line
+  int userLines = 0;      // lines of the file
+  int mainImageLine = 1;  // where messages about the added main() point
+  bool samplesInput = false;  // samples input channel 0 or 1 (an effect by default)
+};
+
+// Reads and prepares `path`; false with `error` ("file:line: error: ...")
+// when the file cannot be read or asks for what the plugin cannot feed.
+bool LoadShaderSource(const std::string& path, ShaderSource& source, std::string& error);
+
+// The file's line for a line of the prepared text, and a note when it lies
+// in text the plugin added.
+int UserLine(const ShaderSource& source, int preparedLine, std::string& note);
