@@ -24,7 +24,7 @@ if [ "${PREVIEW_LINUX_ONLY:-0}" != 1 ]; then
     cmake --preset "$preset" >/dev/null
     cmake --build --preset "$preset" -j "$(nproc)" --target HelixmorphicsV1 "${examples[@]}" \
       >/dev/null
-    echo "built build/$preset/plugin/HelixmorphicsV1.dll and the examples in build/$preset/examples/"
+    echo "built build/$preset/plugin/HelixmorphicsV1.dll and the examples in build/$preset/examples/win*/"
   done
 fi
 
@@ -44,12 +44,12 @@ echo "validate: $(tail -n 1 out/validate.txt)"
 # The examples, on the same clock. The effect's input is a still of the test
 # card, so its bending of a picture shows.
 sheet=(--size 480x270 --frames 12 --fps 4 --sheet 4)
-"$host" render "$build_dir/examples/HelixTestCard.so" --set Speed=0 --size 480x270 \
+"$host" render "$build_dir/examples/linux-x86_64/HelixTestCard.so" --set Speed=0 --size 480x270 \
   -o out/test-picture.png >/dev/null
 for example in "${examples[@]}"; do
   inputs=()
   [[ $example == HelixRipple ]] && inputs=(--input out/test-picture.png)
-  "$host" render "$build_dir/examples/$example.so" "${inputs[@]}" "${sheet[@]}" \
+  "$host" render "$build_dir/examples/linux-x86_64/$example.so" "${inputs[@]}" "${sheet[@]}" \
     -o "out/preview-$example.png"
 done
 

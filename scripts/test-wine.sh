@@ -113,7 +113,7 @@ step "render on Linux (Speed 0)" \
 step "pictures match within 3/255" \
   "$linux_dir/tests/wine/compare-pictures" "$work/linux.png" "$work/wine.png" 3
 step "validate a shader example under Wine" \
-  "$WINELOADER" "$win_host" validate "$(windows_path "$win64_dir/examples/HelixOrbits.dll")"
+  "$WINELOADER" "$win_host" validate "$(windows_path "$win64_dir/examples/win64/HelixOrbits.dll")"
 
 # The plugin's clock steered through the DLL's import table: each frame at
 # its exact time even with a slowed output, as on Linux.

@@ -25,14 +25,15 @@ std::string ReadFile(const std::filesystem::path& path) {
 
 std::string HostCommand(const std::vector<std::string>& arguments,
                         const std::vector<std::string>& environment,
-                        const std::filesystem::path& folder) {
+                        const std::filesystem::path& folder,
+                        const std::string& program = HostProgram()) {
   std::string command;
   if (!environment.empty()) {
     command = "env";
     for (const auto& setting : environment) command += " " + Quote(setting);
     command += " ";
   }
-  command += Quote(HostProgram());
+  command += Quote(program);
   for (const auto& argument : arguments) command += " " + Quote(argument);
   return command + " >" + Quote((folder / "out").string()) + " 2>" +
          Quote((folder / "err").string()) + " </dev/null";
@@ -52,6 +53,13 @@ HostRun RunHost(const std::vector<std::string>& arguments,
                 const std::vector<std::string>& environment) {
   const auto folder = std::filesystem::path(ScratchFolder("run"));
   return Finished(std::system(HostCommand(arguments, environment, folder).c_str()), folder);
+}
+
+HostRun RunProgram(const std::string& program, const std::vector<std::string>& arguments,
+                   const std::vector<std::string>& environment) {
+  const auto folder = std::filesystem::path(ScratchFolder("run"));
+  return Finished(std::system(HostCommand(arguments, environment, folder, program).c_str()),
+                  folder);
 }
 
 HostRun InterruptHost(const std::vector<std::string>& arguments, const std::string& watched,

@@ -17,6 +17,11 @@ struct HostRun {
 HostRun RunHost(const std::vector<std::string>& arguments,
                 const std::vector<std::string>& environment = {});
 
+// The same for another program (a name is looked up on the PATH that
+// `environment` sets).
+HostRun RunProgram(const std::string& program, const std::vector<std::string>& arguments,
+                   const std::vector<std::string>& environment = {});
+
 // Paths of the built artefacts, set by the build.
 const char* HostProgram();
 const char* ProductPlugin();

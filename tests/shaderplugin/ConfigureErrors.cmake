@@ -22,12 +22,8 @@ endif()
 set(folder ${SCRATCH}/${CASE})
 file(REMOVE_RECURSE ${folder})
 file(WRITE ${folder}/shader.glsl "void mainImage(out vec4 c, in vec2 p) { c = vec4(1.0); }\n")
-# The plugin machinery's functions do nothing here: no compiler is needed.
 file(WRITE ${folder}/CMakeLists.txt "cmake_minimum_required(VERSION 3.25)
 project(Scratch LANGUAGES NONE)
-foreach(name helix_link_plugin_machinery helix_warnings helix_plugin_binary_interface)
-  cmake_language(EVAL CODE \"function(\${name})\nendfunction()\")
-endforeach()
 include(${SOURCE_DIR}/cmake/HelixShaderPlugin.cmake)
 ${calls}
 ")

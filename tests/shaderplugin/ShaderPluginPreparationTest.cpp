@@ -1,35 +1,34 @@
-// Plugins made from shader files on the fake driver: the build checks the
+// Plugins made from shader files on the fake driver: ffgl-pack checks the
 // text the plugin compiles, and a rejected program is reported once.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "effect/HelixmorphicsV1.h"
 #include "tests/fakegl/FakeGL.h"
+#include "tools/pack/ShaderSource.h"
 
 namespace {
 
 const FFGLViewportStruct kViewport{0, 0, 64, 36};
 
-EffectSettings SettingsFor(const char* text) {
-  return EffectSettings{text, {"Speed", "Mouse X", "Mouse Y"}, {0.5f, 0.5f, 0.5f}, 0, true};
+PluginDescription DescriptionFor(const char* text) {
+  PluginDescription description = HelixmorphicsV1Description();
+  description.fragmentText = text;
+  description.reportRejectedProgram = true;
+  return description;
 }
 
-std::string ReadFile(const char* path) {
-  std::ostringstream text;
-  text << std::ifstream(path, std::ios::binary).rdbuf();
-  return text.str();
-}
-
-TEST(ShaderPlugin, BuildCheckedTheTextThePluginCompiles) {
+TEST(ShaderPlugin, PackerChecksTheTextThePluginCompiles) {
   fakegl::Reset();
-  const std::string carried = ReadFile(ORBITS_CARRIED_TEXT);
-  ASSERT_EQ(0u, carried.find("#define iTime iGlobalTime\n"));
-  HelixmorphicsV1 effect(SettingsFor(carried.c_str()));
+  ShaderSource source;
+  std::string error;
+  ASSERT_TRUE(LoadShaderSource(ORBITS_SHADER, source, error)) << error;
+  ASSERT_EQ(0u, source.carried.find("#define iTime iGlobalTime\n"));
+  const PluginDescription description = DescriptionFor(source.carried.c_str());
+  ShaderEffect effect(description);
   ASSERT_EQ(FF_SUCCESS, effect.InitGL(&kViewport));
-  EXPECT_EQ(ReadFile(ORBITS_PREPARED_TEXT), fakegl::Get().latestFragmentSource);
+  EXPECT_EQ(source.prepared, fakegl::Get().latestFragmentSource);
   effect.DeInitGL();
 }
 
@@ -44,7 +43,9 @@ TEST(ShaderPlugin, RejectedProgramIsReportedOnceWithTheDriversLog) {
   builtIn.DeInitGL();
   EXPECT_EQ("", fakegl::Get().debugText);
   for (int i = 0; i < 3; ++i) {
-    HelixmorphicsV1 effect(SettingsFor("void mainImage(out vec4 c, in vec2 p) { c = 1; }"));
+    const PluginDescription description =
+        DescriptionFor("void mainImage(out vec4 c, in vec2 p) { c = 1; }");
+    ShaderEffect effect(description);
     ASSERT_EQ(FF_SUCCESS, effect.InitGL(&kViewport));
     EXPECT_FALSE(effect.initialized);
     effect.DeInitGL();
