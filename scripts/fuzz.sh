@@ -1,18 +1,18 @@
 #!/usr/bin/env bash
-# The bounded fuzz run of CI: builds the two fuzz targets with clang
+# The bounded fuzz run of CI: builds the three fuzz targets with clang
 # (libFuzzer, address and undefined-behaviour sanitizers, leak checks), runs
-# each from its seed corpus for a fixed number of executions, both at once,
+# each from its seed corpus for a fixed number of executions, all at once,
 # and prints executions and coverage. Exits non-zero on any finding; the
 # input that caused it is kept under the build folder's findings/.
 #
-#   scripts/fuzz.sh                   about a million executions in all
+#   scripts/fuzz.sh                   500,000 executions of each target
 #   FUZZ_RUNS=2000000 scripts/fuzz.sh executions per target
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 build=${FUZZ_BUILD:-build/fuzz}
 runs=${FUZZ_RUNS:-500000}
-targets=(plugmain fragment_text)
+targets=(plugmain fragment_text description)
 
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \

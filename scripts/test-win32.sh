@@ -9,7 +9,9 @@
 #   3. stack-balance-check.exe passes on the DLL (stack balance, misaligned
 #      stacks, FPU control state, load/instantiate cycles);
 #   4. the same check fails on a copy of the DLL built with the wrong calling
-#      convention.
+#      convention;
+#   5. the 32-bit ffgl-pack.exe packs a shader into a plugin that validates,
+#      byte for byte the plugin the Linux packer makes of it.
 #
 # The guest image is built once (as root; a few minutes) and cached outside
 # the repository in $HELIX_WIN32_CACHE (default
@@ -332,9 +334,10 @@ build() {
   cmake --build "$dir" -j "$(nproc)" --target "$@"
 }
 step "build the 32-bit Windows host, DLL and checks" \
-  build mingw-i686 "$win32_dir" HelixmorphicsV1 ffgl-host stack-balance-check HelixmorphicsV1-cdecl
+  build mingw-i686 "$win32_dir" HelixmorphicsV1 ffgl-host stack-balance-check HelixmorphicsV1-cdecl \
+  ffgl-pack HelixShaderTemplate
 step "build the Linux host and library" \
-  build linux "$linux_dir" HelixmorphicsV1 ffgl-host compare-pictures
+  build linux "$linux_dir" HelixmorphicsV1 ffgl-host compare-pictures ffgl-pack
 finish_if_failed
 
 # --- One boot of the guest runs every Windows program -----------------------
@@ -342,7 +345,11 @@ share=$(mktemp -d)
 temporaries+=("$share")
 cp "$win32_dir/ffgl-host.exe" "$win32_dir/plugin/HelixmorphicsV1.dll" \
   "$win32_dir/tests/win32/stack-balance-check.exe" \
-  "$win32_dir/tests/win32/HelixmorphicsV1-cdecl.dll" "$share/"
+  "$win32_dir/tests/win32/HelixmorphicsV1-cdecl.dll" "$win32_dir/ffgl-pack.exe" \
+  examples/orbits.glsl "$share/"
+# The packer as released: its templates beside it.
+mkdir -p "$share/templates/win32"
+cp "$win32_dir/templates/win32/HelixShaderTemplate.dll" "$share/templates/win32/"
 # Each program's output goes to its own file and its exit status to
 # results.txt; the Wine server stays up between them.
 {
@@ -351,7 +358,7 @@ cp "$win32_dir/ffgl-host.exe" "$win32_dir/plugin/HelixmorphicsV1.dll" \
 # Wine maps programs and DLLs into memory, which the 9p share does not
 # serve reliably: they run from the guest's own memory.
 mkdir /tmp/run
-cp /share/*.exe /share/*.dll /tmp/run/
+cp -r /share/*.exe /share/*.dll /share/orbits.glsl /share/templates /tmp/run/
 cd /tmp/run
 wineserver -p
 run() {
@@ -367,6 +374,9 @@ run render ffgl-host.exe render HelixmorphicsV1.dll ${render_settings[*]} -o win
 cp wine.png /share/ 2>/dev/null
 run stack-check stack-balance-check.exe HelixmorphicsV1.dll
 run stack-check-cdecl stack-balance-check.exe HelixmorphicsV1-cdecl.dll
+run pack ffgl-pack.exe orbits.glsl --target win32 -o packed
+run pack-validate ffgl-host.exe validate packed/win32/orbits.dll
+cp packed/win32/orbits.dll /share/packed-orbits.dll 2>/dev/null
 wineserver -k
 EOF_PAYLOAD
 } >"$share/payload.sh"
@@ -404,6 +414,14 @@ step "validate under 32-bit Wine" expect_guest validate pass
 step "render under 32-bit Wine (Speed 0)" expect_guest render pass
 step "stack, alignment, FPU and load cycles" expect_guest stack-check pass
 step "the cdecl copy is caught" cdecl_caught
+step "ffgl-pack.exe packs a shader under 32-bit Wine" expect_guest pack pass
+step "the packed 32-bit plugin validates" expect_guest pack-validate pass
+# The same shader and template packed on Linux: the very same bytes.
+step "the Linux packer writes the same 32-bit plugin" \
+  "$linux_dir/ffgl-pack" "$share/orbits.glsl" --target win32 --templates "$win32_dir/templates" \
+  -o "$share/linux-packed" -q
+step "both packed plugins are identical" \
+  cmp "$share/linux-packed/win32/orbits.dll" "$share/packed-orbits.dll"
 step "render on Linux (Speed 0)" \
   "$linux_dir/ffgl-host" render "$linux_dir/plugin/HelixmorphicsV1.so" "${render_settings[@]}" \
   -o "$share/linux.png"
@@ -413,4 +431,5 @@ step "pictures match within 3/255" \
 finish_if_failed
 report
 echo "The 32-bit DLL runs under 32-bit Wine: validate passes, the render matches Linux," \
-  "plugMain keeps the stack and FPU state, the cdecl copy is caught."
+  "plugMain keeps the stack and FPU state, the cdecl copy is caught; the 32-bit ffgl-pack.exe" \
+  "packs a shader into a plugin that validates."

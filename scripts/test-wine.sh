@@ -11,7 +11,11 @@
 #      exits 1, no file left), a library that cannot be loaded says why,
 #      Ctrl-C during a large write leaves no file behind and exits 130, and
 #      video goes through a stand-in ffmpeg.exe, which Ctrl-C stops;
-#   5. ffgl-host.exe validate passes on an example plugin made from a shader.
+#   5. ffgl-host.exe validate passes on an example plugin made from a shader;
+#   6. ffgl-pack.exe, with its templates beside it as released, packs a shader
+#      for all three targets: the 64-bit plugin validates under Wine, the
+#      Linux one on Linux, all three are byte for byte what the Linux packer
+#      makes, and a file given alone is packed beside itself.
 # Builds what it needs in the mingw-x86_64 and linux build folders first
 # (override with HELIX_BUILD_WIN64 and HELIX_BUILD_LINUX). Prints the time of
 # each step; exits non-zero when any step fails.
@@ -19,6 +23,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 win64_dir=${HELIX_BUILD_WIN64:-build/mingw-x86_64}
+win32_dir=${HELIX_BUILD_WIN32:-build/mingw-i686}
 linux_dir=${HELIX_BUILD_LINUX:-build/linux}
 export WINELOADER=${WINELOADER:-/usr/lib/wine/wine64}
 wineserver=$(dirname "$WINELOADER")/wineserver
@@ -44,9 +49,10 @@ build() {
 }
 step "build the Windows host and 64-bit DLL" \
   build mingw-x86_64 "$win64_dir" HelixmorphicsV1 ffgl-host high-address-instances crashing-plugin \
-  fake-ffmpeg HelixOrbits
+  fake-ffmpeg HelixOrbits ffgl-pack HelixShaderTemplate
+step "build the 32-bit template" build mingw-i686 "$win32_dir" HelixShaderTemplate
 step "build the Linux host and library" \
-  build linux "$linux_dir" HelixmorphicsV1 ffgl-host compare-pictures
+  build linux "$linux_dir" HelixmorphicsV1 ffgl-host compare-pictures ffgl-pack HelixShaderTemplate
 finish_if_failed
 
 # --- A fresh prefix and an X server of our own -------------------------------
@@ -114,6 +120,37 @@ step "pictures match within 3/255" \
   "$linux_dir/tests/wine/compare-pictures" "$work/linux.png" "$work/wine.png" 3
 step "validate a shader example under Wine" \
   "$WINELOADER" "$win_host" validate "$(windows_path "$win64_dir/examples/win64/HelixOrbits.dll")"
+
+# ffgl-pack.exe as a Windows user gets it: the templates beside it.
+packer=$work/packer
+mkdir -p "$packer/templates"
+cp "$win64_dir/ffgl-pack.exe" "$packer/"
+for templates in "$win64_dir/templates" "$win32_dir/templates" "$linux_dir/templates"; do
+  cp -r "$templates"/* "$packer/templates/"
+done
+step "ffgl-pack.exe packs a shader for three targets under Wine" \
+  "$WINELOADER" "$(windows_path "$packer/ffgl-pack.exe")" "$(windows_path examples/orbits.glsl)" \
+  -o "$(windows_path "$work")\\packed"
+step "the packed 64-bit plugin validates under Wine" \
+  "$WINELOADER" "$win_host" validate "$(windows_path "$work/packed/win64/orbits.dll")"
+step "the packed Linux plugin validates on Linux" \
+  "$linux_dir/ffgl-host" validate "$work/packed/linux-x86_64/orbits.so"
+step "the Linux packer writes the same three plugins" \
+  "$linux_dir/ffgl-pack" examples/orbits.glsl --templates "$packer/templates" -o "$work/linux-packed" -q
+same_plugins() {
+  local target
+  for target in linux-x86_64/orbits.so win32/orbits.dll win64/orbits.dll; do
+    cmp "$work/packed/$target" "$work/linux-packed/$target" || return 1
+  done
+}
+step "the plugins are identical byte for byte" same_plugins
+mkdir -p "$work/dropped"
+cp examples/orbits.glsl "$work/dropped/"
+step "a shader given alone is packed beside itself" \
+  "$WINELOADER" "$(windows_path "$packer/ffgl-pack.exe")" "$(windows_path "$work/dropped/orbits.glsl")"
+step "  ... for all three targets" \
+  ls "$work/dropped/win64/orbits.dll" "$work/dropped/win32/orbits.dll" \
+  "$work/dropped/linux-x86_64/orbits.so"
 
 # The plugin's clock steered through the DLL's import table: each frame at
 # its exact time even with a slowed output, as on Linux.
