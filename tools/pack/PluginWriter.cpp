@@ -87,7 +87,7 @@ bool WritePlugin(const std::string& templatePath, const std::vector<unsigned cha
   fs::permissions(temporary, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
                                  fs::perms::others_read | fs::perms::others_exec,
                   code);
-  if (!ReplaceFile(PathText(temporary), destination)) {
+  if (!RenameOver(PathText(temporary), destination)) {
     fs::remove(temporary, code);
     error = "cannot write " + destination + " (is it in use by a host?)";
     return false;

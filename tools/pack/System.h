@@ -12,7 +12,7 @@ std::vector<std::string> Utf8Arguments(int argc, char** argv);
 std::string ProgramFolder();
 
 // Renames `from` over `to`, replacing it in one step.
-bool ReplaceFile(const std::string& from, const std::string& to);
+bool RenameOver(const std::string& from, const std::string& to);
 
 // Whether stderr is a terminal (for the progress bar).
 bool ErrorsGoToTerminal();

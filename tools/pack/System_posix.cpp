@@ -15,7 +15,7 @@ std::string ProgramFolder() {
   return code ? std::string(".") : self.parent_path().string();
 }
 
-bool ReplaceFile(const std::string& from, const std::string& to) {
+bool RenameOver(const std::string& from, const std::string& to) {
   return std::rename(from.c_str(), to.c_str()) == 0;
 }
 

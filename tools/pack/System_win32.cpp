@@ -48,7 +48,7 @@ std::string ProgramFolder() {
   return slash == std::string::npos ? std::string(".") : folder.substr(0, slash);
 }
 
-bool ReplaceFile(const std::string& from, const std::string& to) {
+bool RenameOver(const std::string& from, const std::string& to) {
   return MoveFileExW(Wide(from).c_str(), Wide(to).c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
