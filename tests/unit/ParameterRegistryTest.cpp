@@ -7,6 +7,7 @@
 #include <cstring>
 #include <limits>
 
+#include "effect/ShaderEffect.h"
 #include "plugin/FFGLPluginManager.h"
 #include "plugin/FFGLPluginRegistration.h"
 #include "plugin/FreeFrameGLPlugin.h"
@@ -103,6 +104,53 @@ TEST(ParameterRegistryTest, RegistrationRecordCopiesFixedWidthFieldsAndTexts) {
   EXPECT_NE(static_cast<const void*>(block), record.ExtendedInfo()->FreeFrameExtendedDataBlock);
   EXPECT_EQ(&record, currentRegistration);
   currentRegistration = loaded;  // the effect's own record answers again
+}
+
+}  // namespace
+
+namespace {
+
+// A described parameter shows its value as the description says, and what
+// it feeds follows it; a hidden one is accepted but never announced.
+TEST(DescribedParameterTest, DisplaysAndFeedsFollowTheDescription) {
+  PluginDescription description;
+  ParameterDescription shape;
+  shape.name = "Shape";
+  shape.display = ParameterDisplay::kLabels;
+  shape.labels = {"Circle", "Square", "Triangle"};
+  ParameterDescription size;
+  size.name = "Size";
+  size.display = ParameterDisplay::kRange;
+  size.displayMinimum = -2.5f;
+  size.displayMaximum = 2.5f;
+  size.feed = ParameterFeed::kMouseX;
+  ParameterDescription hidden;
+  hidden.announced = false;
+  hidden.initialValue = 0.75f;
+  hidden.feed = ParameterFeed::kRed;
+  description.parameters = {shape, size, hidden};
+  ShaderEffect effect(description);
+
+  EXPECT_EQ(2u, effect.GetParameterCount());
+  const struct {
+    FFUInt32 index;
+    float value;
+    const char* shown;
+  } cases[] = {{0, 0.0f, "Circle"}, {0, 0.5f, "Square"}, {0, 0.8f, "Triangle"},
+               {0, 7.0f, "Triangle"}, {0, -1.0f, "Circle"}, {1, 0.0f, "-2.5"},
+               {1, 0.5f, "0"},       {1, 1.0f, "2.5"}};
+  for (const auto& c : cases) {
+    effect.SetFloatParameter(c.index, c.value);
+    EXPECT_STREQ(c.shown, effect.GetParameterDisplay(c.index)) << c.index << " " << c.value;
+  }
+  EXPECT_EQ(1.0f, effect.FeedValue(ParameterFeed::kMouseX));
+  EXPECT_EQ(0.75f, effect.FeedValue(ParameterFeed::kRed));
+  EXPECT_EQ(FF_SUCCESS, effect.SetFloatParameter(2, 0.25f));
+  EXPECT_EQ(0.25f, effect.FeedValue(ParameterFeed::kRed));
+  EXPECT_EQ(FF_FAIL, effect.SetFloatParameter(3, 0.25f));
+  // Feeds no parameter names keep their resting values.
+  EXPECT_EQ(0.5f, effect.FeedValue(ParameterFeed::kClockSpeed));
+  EXPECT_EQ(1.0f, effect.FeedValue(ParameterFeed::kAlpha));
 }
 
 }  // namespace
