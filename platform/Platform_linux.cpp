@@ -7,6 +7,7 @@
 #include <dlfcn.h>
 
 #include <atomic>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -75,31 +76,75 @@ class WindowSystemApi {
 WindowSystemApi egl("libEGL.so.1", "libEGL.so", "eglGetCurrentContext", "eglGetProcAddress");
 WindowSystemApi glx("libGLX.so.0", "libGL.so.1", "glXGetCurrentContext", "glXGetProcAddressARB");
 
+// EGL and GLX promise that the addresses they return do not depend on the
+// context, and asking costs more than compiling a small program (a lock and
+// a hash in the dispatcher per name). So each API's answers are kept, by the
+// address of the name asked for (the table's names are literals), in a
+// table no thread ever waits on. Names not found are asked again.
+class RememberedEntries {
+ public:
+  GLEntryPoint Find(const WindowSystemApi& api, const char* name) {
+    const std::size_t start = (reinterpret_cast<std::uintptr_t>(name) >> 3) % kSlots;
+    for (std::size_t probe = 0; probe < kSlots; ++probe) {
+      Slot& slot = slots_[(start + probe) % kSlots];
+      const char* key = slot.name.load(std::memory_order_acquire);
+      if (key == name) {
+        const GLEntryPoint known = slot.address.load(std::memory_order_acquire);
+        if (known != nullptr) return known;
+        break;  // being filled by another thread: ask directly
+      }
+      if (key != nullptr) continue;
+      const GLEntryPoint address = api.GetProc()(name);
+      if (address == nullptr) return nullptr;
+      const char* expected = nullptr;
+      if (slot.name.compare_exchange_strong(expected, name, std::memory_order_acq_rel)) {
+        slot.address.store(address, std::memory_order_release);
+      }
+      return address;
+    }
+    return api.GetProc()(name);
+  }
+
+ private:
+  static constexpr std::size_t kSlots = 512;
+  struct Slot {
+    std::atomic<const char*> name{nullptr};
+    std::atomic<GLEntryPoint> address{nullptr};
+  };
+  Slot slots_[kSlots];
+};
+
+RememberedEntries eglEntries;
+RememberedEntries glxEntries;
+GLEntryPoint FindThroughEgl(const char* name) { return eglEntries.Find(egl, name); }
+GLEntryPoint FindThroughGlx(const char* name) { return glxEntries.Find(glx, name); }
+GLEntryPoint (*const kFinders[])(const char*) = {FindThroughEgl, FindThroughGlx};
+
 }  // namespace
 
 // The API that has a context current answers every name of this lookup.
 GLEntryPointLookup::GLEntryPointLookup() {
   WindowSystemApi* const apis[] = {&egl, &glx};
-  for (const WindowSystemApi* api : apis) {
-    if (api->HasContextCurrent()) {
-      find_ = api->GetProc();
+  for (int i = 0; i < 2; ++i) {
+    if (apis[i]->HasContextCurrent()) {
+      find_ = kFinders[i];
       return;
     }
   }
   // None found so far has a context current: the host may have loaded its
   // API since the last search.
-  for (WindowSystemApi* api : apis) {
-    if (!api->Found() && api->Find() && api->HasContextCurrent()) {
-      find_ = api->GetProc();
+  for (int i = 0; i < 2; ++i) {
+    if (!apis[i]->Found() && apis[i]->Find() && apis[i]->HasContextCurrent()) {
+      find_ = kFinders[i];
       return;
     }
   }
   // No context is current through either API: the entry points cannot be
   // called meaningfully, but an address from a loaded API is still an
   // address for the host's next context.
-  for (const WindowSystemApi* api : apis) {
-    if (api->Found()) {
-      find_ = api->GetProc();
+  for (int i = 0; i < 2; ++i) {
+    if (apis[i]->Found()) {
+      find_ = kFinders[i];
       return;
     }
   }
