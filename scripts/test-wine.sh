@@ -15,7 +15,8 @@
 #   6. ffgl-pack.exe, with its templates beside it as released, packs a shader
 #      for all three targets: the 64-bit plugin validates under Wine, the
 #      Linux one on Linux, all three are byte for byte what the Linux packer
-#      makes, and a file given alone is packed beside itself.
+#      makes, a file given alone is packed beside itself, and a broken
+#      shader is refused at its line by the driver's compiler.
 # Builds what it needs in the mingw-x86_64 and linux build folders first
 # (override with HELIX_BUILD_WIN64 and HELIX_BUILD_LINUX). Prints the time of
 # each step; exits non-zero when any step fails.
@@ -188,6 +189,13 @@ crash_render() {
     "$WINELOADER" "$win_host" render "$crash_dll" -o "$(windows_path "$work")\\crash.png" &&
     nothing_left crash.png
 }
+# The packer's check on Windows is the driver's compiler: a mistake is
+# refused at the file's own line and nothing is written.
+printf 'void mainImage(out vec4 c, in vec2 p) {\n  c = vec4(1.0) +;\n}\n' >"$work/broken.glsl"
+step "ffgl-pack.exe refuses a broken shader at its line" \
+  expect 1 "broken.glsl:2: error" "$WINELOADER" "$(windows_path "$packer/ffgl-pack.exe")" \
+  "$(windows_path "$work/broken.glsl")" -o "$(windows_path "$work")\\broken"
+step "  ... and writes nothing" test ! -e "$work/broken"
 step "a crashing plugin is named (render)" crash_render
 step "a crashing plugin fails its check (validate)" \
   expect 1 "FAIL  frames without inputs: $crash" "$WINELOADER" "$win_host" validate "$crash_dll"
