@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "host/AllocationCounter.h"
+#include "host/instrument/AllocationCounter.h"
 #include "host/cli/Arguments.h"
 #include "host/cli/BareDraw.h"
 #include "host/cli/BenchReport.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "host/AllocationCounter.h"
+#include "host/instrument/AllocationCounter.h"
 #include "host/cli/TextTable.h"
 
 namespace cli {

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "host/PngImage.h"
+#include "host/image/PngImage.h"
 
 namespace cli {
 

@@ -5,10 +5,10 @@
 #include <memory>
 #include <string>
 
-#include "host/GLContext.h"
-#include "host/HostFramebuffer.h"
-#include "host/HostGL.h"
-#include "host/PluginSession.h"
+#include "host/gl/GLContext.h"
+#include "host/gl/HostFramebuffer.h"
+#include "host/gl/HostGL.h"
+#include "host/loader/PluginSession.h"
 
 namespace cli {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "host/cli/Commands.h"
-#include "host/cli/CrashGuard.h"
+#include "host/loader/CrashGuard.h"
 #include "host/cli/HeadlessHost.h"
 #include "host/cli/System.h"
 

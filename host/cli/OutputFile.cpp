@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "host/OpenFile.h"
-#include "host/cli/CrashGuard.h"
+#include "host/files/OpenFile.h"
+#include "host/loader/CrashGuard.h"
 #include "host/cli/System.h"
 
 namespace cli {

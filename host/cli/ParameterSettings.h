@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "host/PluginSession.h"
+#include "host/loader/PluginSession.h"
 
 namespace cli {
 

@@ -16,9 +16,9 @@
 #include <string>
 #include <vector>
 
-#include "host/HostFramebuffer.h"
-#include "host/HostGL.h"
-#include "host/InputTexture.h"
+#include "host/gl/HostFramebuffer.h"
+#include "host/gl/HostGL.h"
+#include "host/gl/InputTexture.h"
 #include "host/cli/Arguments.h"
 #include "host/cli/Commands.h"
 #include "host/cli/HeadlessHost.h"

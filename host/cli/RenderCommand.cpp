@@ -8,11 +8,11 @@
 #include <thread>
 #include <vector>
 
-#include "host/ClockSteering.h"
-#include "host/InputTexture.h"
+#include "host/loader/ClockSteering.h"
+#include "host/gl/InputTexture.h"
 #include "host/cli/Arguments.h"
 #include "host/cli/Commands.h"
-#include "host/cli/CrashGuard.h"
+#include "host/loader/CrashGuard.h"
 #include "host/cli/EncoderQueue.h"
 #include "host/cli/FrameSink.h"
 #include "host/cli/HeadlessHost.h"

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "host/cli/CrashGuard.h"
+#include "host/loader/CrashGuard.h"
 #include "host/cli/System.h"
 
 namespace cli {

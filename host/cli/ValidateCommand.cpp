@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "host/InputTexture.h"
+#include "host/gl/InputTexture.h"
 #include "host/cli/Arguments.h"
 #include "host/cli/Checklist.h"
 #include "host/cli/Commands.h"

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "host/ClockSteering.h"
-#include "host/PluginSession.h"
+#include "host/loader/ClockSteering.h"
+#include "host/loader/PluginSession.h"
 
 namespace play {
 

@@ -11,9 +11,9 @@
 #include <iterator>
 
 #include "HostProcess.h"
-#include "host/ClockSteering.h"
-#include "host/PluginLibrary.h"
-#include "host/PngImage.h"
+#include "host/loader/ClockSteering.h"
+#include "host/loader/PluginLibrary.h"
+#include "host/image/PngImage.h"
 #include "tests/realgl/BuiltInProgram.h"
 
 namespace {

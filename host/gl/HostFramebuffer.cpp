@@ -1,4 +1,4 @@
-#include "host/HostFramebuffer.h"
+#include "host/gl/HostFramebuffer.h"
 
 #include <cstring>
 

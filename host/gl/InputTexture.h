@@ -3,8 +3,8 @@
 // so HardwareWidth/HardwareHeight differ from Width/Height.
 #pragma once
 
-#include "host/HostGL.h"
-#include "host/PngImage.h"
+#include "host/gl/HostGL.h"
+#include "host/image/PngImage.h"
 #include "plugin/FreeFrame.h"
 
 namespace host {

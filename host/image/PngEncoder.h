@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <string>
 
-#include "host/PngImage.h"
+#include "host/image/PngImage.h"
 
 namespace host {
 

@@ -1,4 +1,4 @@
-#include "host/GLStateSnapshot.h"
+#include "host/gl/GLStateSnapshot.h"
 
 namespace host {
 

@@ -1,5 +1,5 @@
 // Platforms (and sanitizer builds) where C allocations are not counted.
-#include "host/AllocationCounter.h"
+#include "host/instrument/AllocationCounter.h"
 
 namespace allocations {
 bool CountsMalloc() { return false; }

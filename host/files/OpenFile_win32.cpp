@@ -7,7 +7,7 @@
 
 #include <cstring>
 
-#include "host/OpenFile.h"
+#include "host/files/OpenFile.h"
 
 namespace host {
 namespace {

@@ -1,4 +1,4 @@
-#include "host/cli/CrashGuard.h"
+#include "host/loader/CrashGuard.h"
 
 #include <atomic>
 #include <cstdio>

@@ -5,8 +5,8 @@
 #include <cerrno>
 #include <cstring>
 
-#include "host/PluginLibrary.h"
-#include "host/cli/CrashGuard.h"
+#include "host/loader/PluginLibrary.h"
+#include "host/loader/CrashGuard.h"
 
 namespace cli {
 namespace {

@@ -13,7 +13,7 @@
 
 #include <string>
 
-#include "host/GLContext.h"
+#include "host/gl/GLContext.h"
 #include "platform/WglProcAddress.h"
 
 namespace host {

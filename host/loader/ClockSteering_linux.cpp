@@ -18,8 +18,8 @@
 #include <ctime>
 #include <vector>
 
-#include "host/ClockSteering.h"
-#include "host/PluginLibrary.h"
+#include "host/loader/ClockSteering.h"
+#include "host/loader/PluginLibrary.h"
 
 namespace host {
 namespace {

@@ -1,14 +1,14 @@
 // PNG files on every platform: stb_image (Debian's libstb-dev) reads them;
 // PngEncoder_*.cpp writes them.
-#include "host/PngImage.h"
+#include "host/image/PngImage.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
-#include "host/OpenFile.h"
-#include "host/PngEncoder.h"
+#include "host/files/OpenFile.h"
+#include "host/image/PngEncoder.h"
 
 #define STBI_ONLY_PNG
 #define STBI_NO_STDIO

@@ -3,7 +3,7 @@
 
 #include <fstream>
 
-#include "host/PluginLibrary.h"
+#include "host/loader/PluginLibrary.h"
 
 namespace host {
 namespace {

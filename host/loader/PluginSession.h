@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "host/PluginLibrary.h"
+#include "host/loader/PluginLibrary.h"
 #include "plugin/FreeFrame.h"
 
 namespace host {

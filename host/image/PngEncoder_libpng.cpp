@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "host/PngEncoder.h"
+#include "host/image/PngEncoder.h"
 
 namespace host {
 namespace {

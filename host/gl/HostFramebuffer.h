@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "host/HostGL.h"
+#include "host/gl/HostGL.h"
 
 namespace host {
 

@@ -5,8 +5,8 @@
 
 #include <fstream>
 
-#include "host/PluginLibrary.h"
-#include "host/OpenFile.h"
+#include "host/loader/PluginLibrary.h"
+#include "host/files/OpenFile.h"
 
 namespace host {
 

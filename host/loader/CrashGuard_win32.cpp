@@ -7,8 +7,8 @@
 #include <cstring>
 #include <string>
 
-#include "host/PluginLibrary.h"
-#include "host/cli/CrashGuard.h"
+#include "host/loader/PluginLibrary.h"
+#include "host/loader/CrashGuard.h"
 
 namespace cli {
 namespace {

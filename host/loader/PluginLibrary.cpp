@@ -1,4 +1,4 @@
-#include "host/PluginLibrary.h"
+#include "host/loader/PluginLibrary.h"
 
 namespace host {
 namespace {

@@ -3,7 +3,7 @@
 #include <cerrno>
 #include <cstdlib>
 
-#include "host/PngEncoder.h"
+#include "host/image/PngEncoder.h"
 
 namespace {
 

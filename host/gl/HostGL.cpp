@@ -1,6 +1,6 @@
-#include "host/HostGL.h"
+#include "host/gl/HostGL.h"
 
-#include "host/GLContext.h"
+#include "host/gl/GLContext.h"
 
 namespace host {
 

@@ -1,7 +1,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "host/OpenFile.h"
+#include "host/files/OpenFile.h"
 
 namespace host {
 

@@ -1,7 +1,7 @@
 // Replacing the global operator new in the program makes every C++
 // allocation pass here, including a dynamically loaded plugin's on ELF
 // platforms, where the program's definition takes precedence.
-#include "host/AllocationCounter.h"
+#include "host/instrument/AllocationCounter.h"
 
 #include <atomic>
 #include <cstdlib>

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "host/HostGL.h"
+#include "host/gl/HostGL.h"
 
 namespace host {
 

@@ -3,7 +3,7 @@
 // counting on the way. Not built with sanitizers, which replace these.
 #include <cstddef>
 
-#include "host/AllocationCounter.h"
+#include "host/instrument/AllocationCounter.h"
 
 extern "C" {
 void* __libc_malloc(std::size_t size);

@@ -1,4 +1,4 @@
-#include "host/KeepDriverLoaded.h"
+#include "host/gl/KeepDriverLoaded.h"
 
 #include <dlfcn.h>
 #include <link.h>

@@ -10,8 +10,8 @@
 #include <cstring>
 #include <vector>
 
-#include "host/ClockSteering.h"
-#include "host/PluginLibrary.h"
+#include "host/loader/ClockSteering.h"
+#include "host/loader/PluginLibrary.h"
 
 namespace host {
 namespace {

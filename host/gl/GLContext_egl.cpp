@@ -2,8 +2,8 @@
 // framebuffer; everything is drawn into framebuffer objects.
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
-#include "host/GLContext.h"
-#include "host/KeepDriverLoaded.h"
+#include "host/gl/GLContext.h"
+#include "host/gl/KeepDriverLoaded.h"
 
 namespace host {
 namespace {

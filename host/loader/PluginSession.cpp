@@ -1,10 +1,10 @@
-#include "host/PluginSession.h"
+#include "host/loader/PluginSession.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cstring>
 
-#include "host/HostFramebuffer.h"
+#include "host/gl/HostFramebuffer.h"
 
 namespace host {
 

@@ -1,4 +1,4 @@
-#include "host/InputTexture.h"
+#include "host/gl/InputTexture.h"
 
 #include <cstring>
 #include <vector>
