@@ -1,9 +1,5 @@
 #include "host/cli/HeadlessHost.h"
 
-#include <cstdio>
-
-#include "host/loader/CrashGuard.h"
-
 namespace cli {
 
 bool HeadlessHost::Start(const std::string& pluginPath, std::string& error) {
@@ -34,18 +30,6 @@ void HeadlessHost::PrepareFrameState(const host::HostFramebuffer& target) const 
   glBindTexture(GL_TEXTURE_2D, 0);
   gl.glActiveTexture(GL_TEXTURE0);
   glBindTexture(GL_TEXTURE_2D, 0);
-}
-
-int Fail(const std::string& message, int status) {
-  EndProgressLine();
-  std::fprintf(stderr, "%s%s\n", MessagePrefix(), message.c_str());
-  return status;
-}
-
-int UsageError(const std::string& command, const std::string& message) {
-  std::fprintf(stderr, "ffgl-host %s: %s (see 'ffgl-host %s --help')\n", command.c_str(),
-               message.c_str(), command.c_str());
-  return kExitUsage;
 }
 
 }  // namespace cli

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "host/gl/HostGL.h"
-#include "host/image/PngImage.h"
+#include "host/Picture.h"
 #include "plugin/FreeFrame.h"
 
 namespace host {

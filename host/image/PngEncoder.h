@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <string>
 
-#include "host/image/PngImage.h"
+#include "host/Picture.h"
 
 namespace host {
 

@@ -3,23 +3,11 @@
 // reads becomes an input texture.
 #pragma once
 
-#include <cstdint>
 #include <string>
-#include <vector>
+
+#include "host/Picture.h"
 
 namespace host {
-
-struct RgbaImage {
-  int width = 0;
-  int height = 0;
-  std::vector<std::uint8_t> pixels;  // RGBA, top row first
-
-  // A picture with a size and exactly its RGBA bytes.
-  bool HasPixels() const {
-    return width > 0 && height > 0 &&
-           pixels.size() == static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4;
-  }
-};
 
 // Reads any PNG (palette, grey, 16-bit, with or without alpha) as RGBA8.
 // False with a one-line reason in `error` when the file cannot be read.

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "host/cli/HeadlessHost.h"
+#include "host/ExitStatus.h"
 
 namespace cli {
 namespace {
