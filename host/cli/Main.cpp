@@ -8,7 +8,7 @@
 #include "host/cli/Commands.h"
 #include "host/loader/CrashGuard.h"
 #include "host/cli/HeadlessHost.h"
-#include "host/cli/System.h"
+#include "host/output/System.h"
 
 namespace {
 

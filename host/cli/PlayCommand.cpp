@@ -22,7 +22,7 @@
 #include "host/cli/Arguments.h"
 #include "host/cli/Commands.h"
 #include "host/cli/HeadlessHost.h"
-#include "host/cli/OutputFile.h"
+#include "host/output/OutputFile.h"
 #include "host/cli/ParameterSettings.h"
 #include "host/play/LivePlugin.h"
 #include "host/play/PlayPanel.h"

@@ -13,11 +13,11 @@
 #include "host/cli/Arguments.h"
 #include "host/cli/Commands.h"
 #include "host/loader/CrashGuard.h"
-#include "host/cli/EncoderQueue.h"
-#include "host/cli/FrameSink.h"
+#include "host/output/EncoderQueue.h"
+#include "host/output/FrameSink.h"
 #include "host/cli/HeadlessHost.h"
 #include "host/cli/ParameterSettings.h"
-#include "host/cli/System.h"
+#include "host/output/System.h"
 
 namespace cli {
 

@@ -1,4 +1,4 @@
-#include "host/cli/FrameSink.h"
+#include "host/output/FrameSink.h"
 
 #include <algorithm>
 #include <cctype>
@@ -6,8 +6,8 @@
 #include <cstring>
 #include <filesystem>
 
-#include "host/cli/OutputFile.h"
-#include "host/cli/System.h"
+#include "host/output/OutputFile.h"
+#include "host/output/System.h"
 
 namespace cli {
 namespace {

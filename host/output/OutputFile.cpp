@@ -1,11 +1,11 @@
-#include "host/cli/OutputFile.h"
+#include "host/output/OutputFile.h"
 
 #include <cstdio>
 #include <filesystem>
 
 #include "host/files/OpenFile.h"
 #include "host/loader/CrashGuard.h"
-#include "host/cli/System.h"
+#include "host/output/System.h"
 
 namespace cli {
 

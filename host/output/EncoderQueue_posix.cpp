@@ -5,7 +5,7 @@
 #include <thread>
 #include <vector>
 
-#include "host/cli/EncoderQueue.h"
+#include "host/output/EncoderQueue.h"
 
 namespace cli {
 

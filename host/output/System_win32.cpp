@@ -9,7 +9,7 @@
 #include <filesystem>
 
 #include "host/loader/CrashGuard.h"
-#include "host/cli/System.h"
+#include "host/output/System.h"
 
 namespace cli {
 namespace {

@@ -1,5 +1,5 @@
 // Windows: frames are written in line, in order, as they come.
-#include "host/cli/EncoderQueue.h"
+#include "host/output/EncoderQueue.h"
 
 namespace cli {
 

@@ -10,7 +10,7 @@
 #include <memory>
 #include <string>
 
-#include "host/cli/FrameSink.h"
+#include "host/output/FrameSink.h"
 
 namespace cli {
 
