@@ -1,5 +1,7 @@
 #include "host/cli/HeadlessHost.h"
 
+#include "host/gl/FrameState.h"
+
 namespace cli {
 
 bool HeadlessHost::Start(const std::string& pluginPath, std::string& error) {
@@ -20,16 +22,7 @@ bool HeadlessHost::Start(const std::string& pluginPath, std::string& error) {
 }
 
 void HeadlessHost::PrepareFrameState(const host::HostFramebuffer& target) const {
-  target.Bind();
-  glMatrixMode(GL_PROJECTION);
-  glLoadIdentity();
-  glMatrixMode(GL_MODELVIEW);
-  glLoadIdentity();
-  gl.glUseProgram(0);
-  gl.glActiveTexture(GL_TEXTURE1);
-  glBindTexture(GL_TEXTURE_2D, 0);
-  gl.glActiveTexture(GL_TEXTURE0);
-  glBindTexture(GL_TEXTURE_2D, 0);
+  host::PrepareFrameState(gl, target);
 }
 
 }  // namespace cli

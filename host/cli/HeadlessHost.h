@@ -22,9 +22,7 @@ struct HeadlessHost {
   // a working FreeFrame GL plugin.
   bool Start(const std::string& pluginPath, std::string& error);
 
-  // The state a host promises before each frame: its framebuffer bound with
-  // a viewport over all of it, identity matrices, texture unit 0 active, no
-  // program, no 2D texture on units 0 and 1.
+  // The state a host promises before each frame (host/gl/FrameState.h).
   void PrepareFrameState(const host::HostFramebuffer& target) const;
 };
 
