@@ -21,21 +21,6 @@ std::string PluginText(const char* text, std::size_t limit) {
   return std::string(text, length);
 }
 
-std::string ParameterTypeName(FFUInt32 type) {
-  switch (type) {
-    case 0: return "boolean";
-    case 1: return "event";
-    case 2: return "red";
-    case 3: return "green";
-    case 4: return "blue";
-    case 5: return "xpos";
-    case 6: return "ypos";
-    case FF_TYPE_STANDARD: return "standard";
-    case FF_TYPE_TEXT: return "text";
-    default: return "type " + std::to_string(type);
-  }
-}
-
 std::unique_ptr<PluginSession> PluginSession::Open(const std::string& path, std::string& error) {
   auto library = PluginLibrary::Load(path, error);
   if (library == nullptr) return nullptr;

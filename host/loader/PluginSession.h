@@ -51,8 +51,6 @@ inline bool IsFail(FFWord word) { return static_cast<FFUInt32>(word) == FF_FAIL;
 std::string FixedWidthText(const char* field, std::size_t width);
 // A NUL-terminated text a plugin hands out, read no further than `limit`.
 std::string PluginText(const char* text, std::size_t limit = 4096);
-// How a parameter type is called in reports.
-std::string ParameterTypeName(FFUInt32 type);
 
 class PluginSession {
  public:
