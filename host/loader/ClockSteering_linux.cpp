@@ -10,6 +10,7 @@
 #include <sys/time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cmath>
@@ -147,76 +148,107 @@ bool WriteSlot(void** slot, void* value, bool readOnly) {
 
 }  // namespace
 
-std::unique_ptr<ClockSteering> ClockSteering::Attach(const PluginLibrary& library) {
-  link_map* map = nullptr;
-  if (!kSupported || dlinfo(library.NativeHandle(), RTLD_DI_LINKMAP, &map) != 0 ||
-      map == nullptr || attached.exchange(true)) {
-    return nullptr;
-  }
-  const ElfW(Addr) base = map->l_addr;
-  // glibc has usually relocated these addresses in place; some loaders leave
-  // them as offsets.
-  auto address = [base](ElfW(Addr) value) { return value < base ? value + base : value; };
+namespace {
+
+// What the library's dynamic section says about its relocations.
+struct DynamicTables {
   const ElfW(Rela)* tables[2] = {nullptr, nullptr};
   std::size_t sizes[2] = {0, 0};
   const ElfW(Sym)* symbols = nullptr;
   const char* strings = nullptr;
   bool rela = true;
-  for (const ElfW(Dyn)* entry = map->l_ld; entry->d_tag != DT_NULL; ++entry) {
+};
+
+DynamicTables ReadDynamicSection(const link_map& map) {
+  const ElfW(Addr) base = map.l_addr;
+  // glibc has usually relocated these addresses in place; some loaders leave
+  // them as offsets.
+  auto address = [base](ElfW(Addr) value) { return value < base ? value + base : value; };
+  DynamicTables d;
+  for (const ElfW(Dyn)* entry = map.l_ld; entry->d_tag != DT_NULL; ++entry) {
     const ElfW(Addr) pointer = address(entry->d_un.d_ptr);
     switch (entry->d_tag) {
-      case DT_JMPREL: tables[0] = reinterpret_cast<const ElfW(Rela)*>(pointer); break;
-      case DT_PLTRELSZ: sizes[0] = entry->d_un.d_val; break;
-      case DT_PLTREL: rela = entry->d_un.d_val == DT_RELA; break;
-      case DT_RELA: tables[1] = reinterpret_cast<const ElfW(Rela)*>(pointer); break;
-      case DT_RELASZ: sizes[1] = entry->d_un.d_val; break;
-      case DT_SYMTAB: symbols = reinterpret_cast<const ElfW(Sym)*>(pointer); break;
-      case DT_STRTAB: strings = reinterpret_cast<const char*>(pointer); break;
+      case DT_JMPREL: d.tables[0] = reinterpret_cast<const ElfW(Rela)*>(pointer); break;
+      case DT_PLTRELSZ: d.sizes[0] = entry->d_un.d_val; break;
+      case DT_PLTREL: d.rela = entry->d_un.d_val == DT_RELA; break;
+      case DT_RELA: d.tables[1] = reinterpret_cast<const ElfW(Rela)*>(pointer); break;
+      case DT_RELASZ: d.sizes[1] = entry->d_un.d_val; break;
+      case DT_SYMTAB: d.symbols = reinterpret_cast<const ElfW(Sym)*>(pointer); break;
+      case DT_STRTAB: d.strings = reinterpret_cast<const char*>(pointer); break;
       default: break;
     }
   }
+  return d;
+}
+
+struct ClockSlot {
+  void** slot;
+  void* replacement;
+  bool readOnly;
+};
+
+// Every relocated slot of the library that names a clock function this
+// file replaces; `names` lists those functions, each once.
+std::vector<ClockSlot> FindClockSlots(const link_map& map, std::string& names) {
+  const DynamicTables d = ReadDynamicSection(map);
+  if (!d.rela || d.symbols == nullptr || d.strings == nullptr) return {};
+  const ElfW(Addr) base = map.l_addr;
   Relro relro{base};
   dl_iterate_phdr(FindRelro, &relro);
-
-  std::vector<Patch> found;
-  std::string names;
-  if (rela && symbols != nullptr && strings != nullptr) {
-    for (int t = 0; t < 2; ++t) {
-      if (tables[t] == nullptr) continue;
-      for (std::size_t i = 0; i < sizes[t] / sizeof(ElfW(Rela)); ++i) {
-        const ElfW(Rela)& relocation = tables[t][i];
-        const auto type = static_cast<std::uint32_t>(ELF64_R_TYPE(relocation.r_info));
-        if (type != kJumpSlot && type != kGlobalData) continue;
-        const char* name = strings + symbols[ELF64_R_SYM(relocation.r_info)].st_name;
-        for (const Replacement& replacement : kReplacements) {
-          if (std::strcmp(name, replacement.name) != 0) continue;
-          const std::uintptr_t slot = base + relocation.r_offset;
-          found.push_back(Patch{reinterpret_cast<void**>(slot), nullptr, replacement.function,
-                                slot >= relro.begin && slot < relro.end});
-          if (names.find(replacement.name) == std::string::npos) {
-            names += (names.empty() ? "" : ", ") + std::string(replacement.name);
-          }
-        }
+  std::vector<ClockSlot> found;
+  std::vector<const char*> listed;
+  for (int t = 0; t < 2; ++t) {
+    if (d.tables[t] == nullptr) continue;
+    for (std::size_t i = 0; i < d.sizes[t] / sizeof(ElfW(Rela)); ++i) {
+      const ElfW(Rela)& relocation = d.tables[t][i];
+      const auto type = static_cast<std::uint32_t>(ELF64_R_TYPE(relocation.r_info));
+      if (type != kJumpSlot && type != kGlobalData) continue;
+      const char* name = d.strings + d.symbols[ELF64_R_SYM(relocation.r_info)].st_name;
+      for (const Replacement& replacement : kReplacements) {
+        if (std::strcmp(name, replacement.name) != 0) continue;
+        const std::uintptr_t slot = base + relocation.r_offset;
+        found.push_back(ClockSlot{reinterpret_cast<void**>(slot), replacement.function,
+                                  slot >= relro.begin && slot < relro.end});
+        // Compared whole: "time" is part of "clock_gettime" too.
+        if (std::find(listed.begin(), listed.end(), replacement.name) != listed.end()) continue;
+        listed.push_back(replacement.name);
+        names += (names.empty() ? "" : ", ") + std::string(replacement.name);
       }
     }
   }
-  if (found.empty()) {
-    attached = false;
-    return nullptr;
-  }
+  return found;
+}
+
+// The virtual clocks start where the real ones are now.
+void StartVirtualClocks() {
   timespec now{};
   clock_gettime(CLOCK_MONOTONIC, &now);
   monotonicBase = Nanoseconds(now);
   clock_gettime(CLOCK_REALTIME, &now);
   realtimeBase = Nanoseconds(now);
   offsetNanoseconds = 0;
+}
 
+}  // namespace
+
+std::unique_ptr<ClockSteering> ClockSteering::Attach(const PluginLibrary& library) {
+  link_map* map = nullptr;
+  if (!kSupported || dlinfo(library.NativeHandle(), RTLD_DI_LINKMAP, &map) != 0 ||
+      map == nullptr || attached.exchange(true)) {
+    return nullptr;
+  }
+  std::string names;
+  const std::vector<ClockSlot> found = FindClockSlots(*map, names);
+  if (found.empty()) {
+    attached = false;
+    return nullptr;
+  }
+  StartVirtualClocks();
   std::unique_ptr<ClockSteering> steering(new ClockSteering);
   steering->patches_.reset(new Patch[found.size()]);
-  for (const Patch& wanted : found) {
+  for (const ClockSlot& wanted : found) {
     Patch& patch = steering->patches_[steering->patchCount_];
-    patch = wanted;
-    patch.original = *wanted.slot;
+    patch = Patch{wanted.slot, *wanted.slot, wanted.replacement, wanted.readOnly};
     // On failure the destructor puts back what was written.
     if (!WriteSlot(patch.slot, patch.replacement, patch.readOnly)) return nullptr;
     ++steering->patchCount_;
