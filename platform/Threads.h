@@ -42,18 +42,7 @@ class ReadWriteLock {
   NativeReadWriteLock native_;
 };
 
-// Holds a lock shared (for reading) or exclusive (for writing) for a scope.
-class SharedLockGuard {
- public:
-  explicit SharedLockGuard(ReadWriteLock& lock) : lock_(lock) { lock_.LockShared(); }
-  ~SharedLockGuard() { lock_.UnlockShared(); }
-  SharedLockGuard(const SharedLockGuard&) = delete;
-  SharedLockGuard& operator=(const SharedLockGuard&) = delete;
-
- private:
-  ReadWriteLock& lock_;
-};
-
+// Holds a lock exclusive (for writing) for a scope.
 class ExclusiveLockGuard {
  public:
   explicit ExclusiveLockGuard(ReadWriteLock& lock) : lock_(lock) { lock_.LockExclusive(); }

@@ -23,8 +23,7 @@ FFUInt32 CFreeFrameGLPlugin::GetInputStatus(FFUInt32 index) {
 }
 
 const char* CFreeFrameGLPlugin::GetParameterDisplay(FFUInt32 index) {
-  // Through this instance's own registry and getters: selfInstance, where
-  // set, is this instance itself.
+  // Through this instance's own registry and getters.
   const FFUInt32 type = GetParameterType(index);
   if (type == FF_FAIL) return nullptr;
   if (type == FF_TYPE_TEXT) return reinterpret_cast<const char*>(GetTextParameter(index));

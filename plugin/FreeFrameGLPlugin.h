@@ -26,9 +26,6 @@ class CFreeFrameGLPlugin : public CFFGLPluginManager {
   virtual FFUInt32 SetTime(double hostTime);
   virtual FFUInt32 GetInputStatus(FFUInt32 index);
 
-  // Set by the entry point right after an instance is made for a host.
-  CFreeFrameGLPlugin* selfInstance = nullptr;
-
   // Capacity of the shared display buffer: the "%f" text of any finite
   // float fits whole (FLT_MAX gives 39 digits, a point and six decimals;
   // with a sign and the terminator that is 48 bytes).

@@ -18,7 +18,6 @@ std::unique_ptr<CFreeFrameGLPlugin> MakeWithDefaults() {
   const FFUInt32 result = currentRegistration->Factory()(&made);
   if (result == FF_FAIL || made == nullptr) return nullptr;
   std::unique_ptr<CFreeFrameGLPlugin> instance(made);
-  instance->selfInstance = made;
 
   // The indices walked are 0 to count - 1, whatever the registry holds.
   const FFUInt32 count = templ->GetParameterCount();

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Packs the release archives into dist/, each holding one folder with the
-# library, README.md and LICENSE:
+# library, README.md, docs/host-contract.md (what a host may rely on) and
+# LICENSE:
 #   HelixmorphicsV1-win32.zip          HelixmorphicsV1.dll (32-bit, the hosts' target)
 #   HelixmorphicsV1-win64.zip          HelixmorphicsV1.dll (64-bit)
 #   HelixmorphicsV1-linux-x86_64.tar.gz HelixmorphicsV1.so
@@ -34,7 +35,7 @@ if ((build)); then
   done
 fi
 
-for document in README.md LICENSE; do
+for document in README.md docs/host-contract.md LICENSE; do
   if [[ ! -f $document ]]; then
     echo "package: $document is missing from the repository root; every archive must carry it" >&2
     exit 1
@@ -64,8 +65,10 @@ stage() {
   mkdir -p "$stage/$name"
   # The PE header carries a time stamp; the commit's keeps the bytes repeatable.
   SOURCE_DATE_EPOCH=$epoch "$strip" --strip-debug -o "$stage/$name/$(basename "$library")" "$library"
+  mkdir -p "$stage/$name/docs"
   cp README.md LICENSE "$stage/$name/"
-  touch -d "@$epoch" "$stage/$name" "$stage/$name"/*
+  cp docs/host-contract.md "$stage/$name/docs/"
+  find "$stage/$name" -exec touch -d "@$epoch" {} +
 }
 
 pack_zip() {

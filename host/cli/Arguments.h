@@ -26,7 +26,6 @@ class Arguments {
   bool TakePlugin(std::string& plugin, std::string& error);
 
   bool HasError() const { return !error_.empty(); }
-  const std::string& Error() const { return error_; }
 
  private:
   std::vector<std::string> words_;

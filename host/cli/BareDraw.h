@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "host/HostFramebuffer.h"
-#include "host/HostGL.h"
+#include "host/gl/HostFramebuffer.h"
+#include "host/gl/HostGL.h"
 
 namespace cli {
 

@@ -5,11 +5,12 @@
 #include <chrono>
 #include <cstdio>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "host/AllocationCounter.h"
+#include "host/instrument/AllocationCounter.h"
 #include "host/cli/Arguments.h"
 #include "host/cli/BareDraw.h"
 #include "host/cli/BenchReport.h"
@@ -17,6 +18,7 @@
 #include "host/cli/HeadlessHost.h"
 #include "host/cli/ParameterSettings.h"
 #include "host/cli/TextTable.h"
+#include "host/loader/PluginTime.h"
 
 namespace cli {
 
@@ -75,109 +77,127 @@ bool ReadText(const std::string& path, std::string& text) {
   return static_cast<bool>(file) || file.eof();
 }
 
-}  // namespace
-
-int RunBench(const std::vector<std::string>& words) {
-  Arguments arguments(words);
+struct BenchOptions {
+  std::string plugin;
   int width = 1280;
   int height = 720;
   int blocks = 10;
   int framesPerBlock = 20;
-  std::string value;
-  std::string error;
+  bool hasBaseline = false;
   std::string baselinePath;
-  if (arguments.TakeValue("--size", value) && !ParseSize("--size", value, width, height, error)) {
-    return UsageError("bench", error);
+  bool json = false;
+  std::vector<Setting> settings;
+};
+
+bool ParseBenchOptions(const std::vector<std::string>& words, BenchOptions& options,
+                       std::string& error) {
+  Arguments arguments(words);
+  std::string value;
+  if (arguments.TakeValue("--size", value) &&
+      !ParseSize("--size", value, options.width, options.height, error)) {
+    return false;
   }
   if (arguments.TakeValue("--blocks", value) &&
-      !ParseCount("--blocks", value, 1, 10000, blocks, error)) {
-    return UsageError("bench", error);
+      !ParseCount("--blocks", value, 1, 10000, options.blocks, error)) {
+    return false;
   }
   if (arguments.TakeValue("--frames", value) &&
-      !ParseCount("--frames", value, 1, 100000, framesPerBlock, error)) {
-    return UsageError("bench", error);
+      !ParseCount("--frames", value, 1, 100000, options.framesPerBlock, error)) {
+    return false;
   }
-  const bool hasBaseline = arguments.TakeValue("--baseline", baselinePath);
-  const bool json = arguments.TakeFlag("--json");
-  std::vector<Setting> settings;
-  if (!ParseSettings(arguments.TakeValues("--set"), settings, error)) {
-    return UsageError("bench", error);
-  }
-  std::string pluginPath;
-  if (!arguments.TakePlugin(pluginPath, error)) return UsageError("bench", error);
-  std::string fragmentText;
-  if (hasBaseline && !ReadText(baselinePath, fragmentText)) {
-    return Fail("cannot read baseline fragment '" + baselinePath + "'");
-  }
+  options.hasBaseline = arguments.TakeValue("--baseline", options.baselinePath);
+  options.json = arguments.TakeFlag("--json");
+  if (!ParseSettings(arguments.TakeValues("--set"), options.settings, error)) return false;
+  return arguments.TakePlugin(options.plugin, error);
+}
 
+struct BenchSetup {
   HeadlessHost host;
-  if (!host.Start(pluginPath, error)) return Fail(error);
-  const host::PluginSession& session = *host.session;
-  if (!CheckSettings(session, settings, error)) return UsageError("bench", error);
-  allocations::WatchCode(session.Library().CodeBegin(), session.Library().CodeEnd());
-  host::HostFramebuffer target(host.gl, width, height);
-  if (!target.IsComplete()) return Fail("OpenGL cannot make the host framebuffer");
+  std::vector<ResolvedSetting> settings;
+  std::string fragmentText;  // the baseline's
+  std::unique_ptr<host::HostFramebuffer> target;
+};
 
-  // Instantiation, against a bare compile and link of the same texts, each
-  // followed by its first frame (where a driver may finish compiling).
+// 0 or the exit status.
+int SetUpBench(const BenchOptions& options, BenchSetup& setup) {
+  std::string error;
+  if (options.hasBaseline && !ReadText(options.baselinePath, setup.fragmentText)) {
+    return Fail("cannot read baseline fragment '" + options.baselinePath + "'");
+  }
+  if (!setup.host.Start(options.plugin, error)) return Fail(error);
+  const host::PluginSession& session = *setup.host.session;
+  if (!ResolveSettings(session.Description(), options.settings, setup.settings, error)) {
+    return UsageError("bench", error);
+  }
+  allocations::WatchCode(session.Library().CodeBegin(), session.Library().CodeEnd());
+  setup.target =
+      std::make_unique<host::HostFramebuffer>(setup.host.gl, options.width, options.height);
+  if (!setup.target->IsComplete()) return Fail("OpenGL cannot make the host framebuffer");
+  return 0;
+}
+
+// Instantiation, against a bare compile and link of the same texts, each
+// followed by its first frame (where a driver may finish compiling); 0 or
+// the exit status.
+int MeasureInstantiation(const BenchOptions& options, BenchSetup& setup, BenchResults& results) {
   constexpr int kInstantiations = 5;
-  BenchResults results;
-  std::vector<double>& instantiate = results.instantiate;
-  std::vector<double>& compile = results.compile;
-  std::vector<double>& pluginFirstFrame = results.pluginFirstFrame;
-  std::vector<double>& bareFirstFrame = results.bareFirstFrame;
+  const host::HostFramebuffer& target = *setup.target;
+  std::string error;
   for (int i = 0; i < kInstantiations; ++i) {
-    host.PrepareFrameState(target);
+    setup.host.PrepareFrameState(target);
     auto start = Clock::now();
-    auto instance =
-        host::PluginInstance::Create(session.Library(), width, height, error);
+    auto instance = host::PluginInstance::Create(setup.host.session->Library(), options.width,
+                                                 options.height, error);
     glFinish();
-    instantiate.push_back(MillisecondsSince(start));
+    results.instantiate.push_back(MillisecondsSince(start));
     if (instance == nullptr) return Fail(error);
     start = Clock::now();
     instance->ProcessFrame(target, {});
     glFinish();
-    pluginFirstFrame.push_back(MillisecondsSince(start));
+    results.pluginFirstFrame.push_back(MillisecondsSince(start));
     instance.reset();
-    if (hasBaseline) {
-      host.PrepareFrameState(target);
-      start = Clock::now();
-      BareDraw bare(host.gl, fragmentText);
-      glFinish();
-      compile.push_back(MillisecondsSince(start));
-      if (!bare.IsReady()) return Fail("the baseline fragment does not compile: " + bare.Log());
-      start = Clock::now();
-      bare.Draw(target, 0.0f, 0.0f, 0.0f);
-      glFinish();
-      bareFirstFrame.push_back(MillisecondsSince(start));
-    }
+    if (!options.hasBaseline) continue;
+    setup.host.PrepareFrameState(target);
+    start = Clock::now();
+    BareDraw bare(setup.host.gl, setup.fragmentText);
+    glFinish();
+    results.compile.push_back(MillisecondsSince(start));
+    if (!bare.IsReady()) return Fail("the baseline fragment does not compile: " + bare.Log());
+    start = Clock::now();
+    bare.Draw(target, 0.0f, 0.0f, 0.0f);
+    glFinish();
+    results.bareFirstFrame.push_back(MillisecondsSince(start));
   }
+  return 0;
+}
 
-  auto instance = host::PluginInstance::Create(session.Library(), width, height, error);
+// The value of a numeric parameter by position, else 0.
+float NumericParameter(const host::PluginSession& session, const host::PluginInstance& instance,
+                       std::size_t index) {
+  const auto& parameters = session.Description().parameters;
+  return index < parameters.size() && !parameters[index].isText
+             ? FFFloatFromWord(instance.Get(static_cast<FFUInt32>(index)))
+             : 0.0f;
+}
+
+// Blocks of the plugin's frames, interleaved with the baseline's; 0 or the
+// exit status.
+int MeasureFrames(const BenchOptions& options, BenchSetup& setup, BenchResults& results) {
+  const host::PluginSession& session = *setup.host.session;
+  const host::HostFramebuffer& target = *setup.target;
+  std::string error;
+  auto instance =
+      host::PluginInstance::Create(session.Library(), options.width, options.height, error);
   if (instance == nullptr) return Fail(error);
-  float speed = 0.0f;
-  float mouseX = 0.0f;
-  float mouseY = 0.0f;
-  bool usage = false;
-  if (!ApplySettings(session, *instance, settings, error, usage)) {
-    return usage ? UsageError("bench", error) : Fail(error);
-  }
+  if (!ApplySettings(*instance, setup.settings, error)) return Fail(error);
   // The baseline's uniforms follow the first three parameters as a source
   // plugin of this kind maps them: the clock's rate, then mouse x and y.
-  const auto& parameters = session.Description().parameters;
-  const auto current = [&](std::size_t index) {
-    return index < parameters.size() && !parameters[index].isText
-               ? FFFloatFromWord(instance->Get(static_cast<FFUInt32>(index)))
-               : 0.0f;
-  };
-  speed = current(0);
-  mouseX = current(1);
-  mouseY = current(2);
-
+  const float speed = NumericParameter(session, *instance, 0);
+  const float mouseX = NumericParameter(session, *instance, 1);
+  const float mouseY = NumericParameter(session, *instance, 2);
   std::unique_ptr<BareDraw> bare;
-  if (hasBaseline) bare = std::make_unique<BareDraw>(host.gl, fragmentText);
-  const auto baselineStart = Clock::now();
-  auto lastBaseline = baselineStart;
+  if (options.hasBaseline) bare = std::make_unique<BareDraw>(setup.host.gl, setup.fragmentText);
+  auto lastBaseline = Clock::now();
   float baselineTime = 0.0f;
   const auto drawPlugin = [&] { instance->ProcessFrame(target, {}); };
   const auto drawBaseline = [&] {
@@ -188,31 +208,42 @@ int RunBench(const std::vector<std::string>& words) {
     lastBaseline = now;
     bare->Draw(target, baselineTime, mouseX, mouseY);
   };
-
-  host.PrepareFrameState(target);
+  setup.host.PrepareFrameState(target);
   Series warmup;
   RunBlock(5, drawPlugin, warmup);
   if (bare) RunBlock(5, drawBaseline, warmup);
-
-  Series& plugin = results.pluginFrames;
-  Series& baseline = results.baselineFrames;
-  for (int block = 0; block < blocks; ++block) {
+  for (int block = 0; block < options.blocks; ++block) {
     // Alternating which goes first cancels a steady drift.
     const bool pluginFirst = block % 2 == 0;
-    if (pluginFirst || !bare) RunBlock(framesPerBlock, drawPlugin, plugin);
-    if (bare) RunBlock(framesPerBlock, drawBaseline, baseline);
-    if (!pluginFirst && bare) RunBlock(framesPerBlock, drawPlugin, plugin);
+    if (pluginFirst || !bare) RunBlock(options.framesPerBlock, drawPlugin, results.pluginFrames);
+    if (bare) RunBlock(options.framesPerBlock, drawBaseline, results.baselineFrames);
+    if (!pluginFirst && bare) RunBlock(options.framesPerBlock, drawPlugin, results.pluginFrames);
   }
-  instance.reset();
+  return 0;
+}
 
-  results.plugin = session.Description().name;
-  results.context = host.context->Description();
-  results.width = width;
-  results.height = height;
-  results.blocks = blocks;
-  results.framesPerBlock = framesPerBlock;
-  results.hasBaseline = hasBaseline;
-  if (json) {
+}  // namespace
+
+int RunBench(const std::vector<std::string>& words) {
+  BenchOptions options;
+  std::string error;
+  if (!ParseBenchOptions(words, options, error)) return UsageError("bench", error);
+  BenchSetup setup;
+  if (const int status = SetUpBench(options, setup); status != 0) return status;
+  // bench runs on real time: the plugin's time is never set.
+  const host::PluginTime time(*setup.host.session, true);
+  BenchResults results;
+  if (const int status = MeasureInstantiation(options, setup, results); status != 0) return status;
+  if (const int status = MeasureFrames(options, setup, results); status != 0) return status;
+  results.plugin = setup.host.session->Description().name;
+  results.context = setup.host.context->Description();
+  results.time = time.Name();
+  results.width = options.width;
+  results.height = options.height;
+  results.blocks = options.blocks;
+  results.framesPerBlock = options.framesPerBlock;
+  results.hasBaseline = options.hasBaseline;
+  if (options.json) {
     PrintBenchJson(results);
   } else {
     PrintBenchText(results);

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "host/AllocationCounter.h"
+#include "host/instrument/AllocationCounter.h"
 #include "host/cli/TextTable.h"
 
 namespace cli {
@@ -73,6 +73,7 @@ std::string JsonSeries(const Series& series) {
 void PrintBenchText(const BenchResults& r) {
   std::printf("%s at %dx%d on %s\n", ShownText(r.plugin).c_str(), r.width, r.height,
               r.context.c_str());
+  std::printf("time: %s\n", r.time.c_str());
   std::printf("%d blocks of %d frames%s; times in ms, each frame finished\n\n", r.blocks,
               r.framesPerBlock, r.hasBaseline ? ", interleaved with the baseline" : "");
   TextTable table;
@@ -119,6 +120,7 @@ void PrintBenchText(const BenchResults& r) {
 void PrintBenchJson(const BenchResults& r) {
   std::string out = "{\n  \"plugin\": " + JsonString(r.plugin) +
                     ",\n  \"context\": " + JsonString(r.context) +
+                    ",\n  \"time\": " + JsonString(r.time) +
                     ",\n  \"width\": " + std::to_string(r.width) +
                     ",\n  \"height\": " + std::to_string(r.height) +
                     ",\n  \"blocks\": " + std::to_string(r.blocks) +

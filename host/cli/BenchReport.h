@@ -22,6 +22,7 @@ struct Series {
 struct BenchResults {
   std::string plugin;   // the plugin's name
   std::string context;  // renderer and version
+  std::string time;     // how the plugin's time ran (PluginTime::Name)
   int width = 0;
   int height = 0;
   int blocks = 0;

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "host/cli/CrashGuard.h"
+#include "host/loader/CrashGuard.h"
 #include "host/cli/HeadlessHost.h"
 #include "host/cli/TextTable.h"
 

@@ -1,8 +1,6 @@
 #include "host/cli/HeadlessHost.h"
 
-#include <cstdio>
-
-#include "host/cli/CrashGuard.h"
+#include "host/gl/FrameState.h"
 
 namespace cli {
 
@@ -24,28 +22,7 @@ bool HeadlessHost::Start(const std::string& pluginPath, std::string& error) {
 }
 
 void HeadlessHost::PrepareFrameState(const host::HostFramebuffer& target) const {
-  target.Bind();
-  glMatrixMode(GL_PROJECTION);
-  glLoadIdentity();
-  glMatrixMode(GL_MODELVIEW);
-  glLoadIdentity();
-  gl.glUseProgram(0);
-  gl.glActiveTexture(GL_TEXTURE1);
-  glBindTexture(GL_TEXTURE_2D, 0);
-  gl.glActiveTexture(GL_TEXTURE0);
-  glBindTexture(GL_TEXTURE_2D, 0);
-}
-
-int Fail(const std::string& message, int status) {
-  EndProgressLine();
-  std::fprintf(stderr, "%s%s\n", MessagePrefix(), message.c_str());
-  return status;
-}
-
-int UsageError(const std::string& command, const std::string& message) {
-  std::fprintf(stderr, "ffgl-host %s: %s (see 'ffgl-host %s --help')\n", command.c_str(),
-               message.c_str(), command.c_str());
-  return kExitUsage;
+  host::PrepareFrameState(gl, target);
 }
 
 }  // namespace cli

@@ -8,6 +8,7 @@
 #include "host/cli/Commands.h"
 #include "host/cli/HeadlessHost.h"
 #include "host/cli/TextTable.h"
+#include "host/loader/TypeNames.h"
 
 namespace cli {
 
@@ -31,12 +32,6 @@ std::string StatusText(FFWord status) {
   return std::to_string(status);
 }
 
-std::string TypeText(FFUInt32 type) {
-  if (type == FF_SOURCE) return "source";
-  if (type == FF_EFFECT) return "effect";
-  return "type " + std::to_string(type);
-}
-
 std::string DefaultText(const host::ParameterDescription& p) {
   return p.isText ? p.defaultText : FormatNumber(p.defaultValue);
 }
@@ -47,7 +42,7 @@ void PrintTables(const host::PluginDescription& d, const std::vector<std::string
   record.Add({"Name", d.name});
   record.Add({"Identifier", d.identifier});
   record.Add({"API version", std::to_string(d.apiMajor) + "." + std::to_string(d.apiMinor)});
-  record.Add({"Type", TypeText(d.type)});
+  record.Add({"Type", host::PluginTypeName(d.type)});
   if (d.hasExtendedInfo) {
     record.Add({"Plugin version",
                 std::to_string(d.pluginMajor) + "." + std::to_string(d.pluginMinor)});
@@ -92,7 +87,7 @@ void PrintJson(const host::PluginDescription& d, const std::vector<std::string>&
   out += "  \"identifier\": " + JsonString(d.identifier) + ",\n";
   out += "  \"apiVersion\": " + JsonString(std::to_string(d.apiMajor) + "." +
                                            std::to_string(d.apiMinor)) + ",\n";
-  out += "  \"type\": " + JsonString(TypeText(d.type)) + ",\n";
+  out += "  \"type\": " + JsonString(host::PluginTypeName(d.type)) + ",\n";
   if (d.hasExtendedInfo) {
     out += "  \"pluginVersion\": " +
            JsonString(std::to_string(d.pluginMajor) + "." + std::to_string(d.pluginMinor)) +

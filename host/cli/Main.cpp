@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "host/cli/Commands.h"
-#include "host/cli/CrashGuard.h"
+#include "host/loader/CrashGuard.h"
 #include "host/cli/HeadlessHost.h"
-#include "host/cli/System.h"
+#include "host/output/System.h"
 
 namespace {
 

@@ -81,39 +81,34 @@ bool ParseSettings(const std::vector<std::string>& words, std::vector<Setting>& 
   return true;
 }
 
-bool CheckSettings(const host::PluginSession& session, const std::vector<Setting>& settings,
-                   std::string& error) {
-  const host::PluginDescription& d = session.Description();
+bool ResolveSettings(const host::PluginDescription& description,
+                     const std::vector<Setting>& settings, std::vector<ResolvedSetting>& resolved,
+                     std::string& error) {
   for (const auto& setting : settings) {
-    const host::ParameterDescription* p = Find(d, setting.key);
+    const host::ParameterDescription* p = Find(description, setting.key);
     if (p == nullptr) {
       error = std::string(IsIndex(setting.key) ? "no parameter has index " : "unknown parameter ") +
-              "'" + setting.key + "' (the plugin has: " + Known(d) + ")";
+              "'" + setting.key + "' (the plugin has: " + Known(description) + ")";
       return false;
     }
-    float ignored = 0.0f;
-    if (!p->isText && !ParseNumber(*p, setting.value, ignored, error)) return false;
+    ResolvedSetting one;
+    one.index = p->index;
+    one.isText = p->isText;
+    one.text = setting.value;
+    one.shownName = ShownText(p->name);
+    if (!p->isText && !ParseNumber(*p, setting.value, one.number, error)) return false;
+    resolved.push_back(std::move(one));
   }
   return true;
 }
 
-bool ApplySettings(const host::PluginSession& session, const host::PluginInstance& instance,
-                   const std::vector<Setting>& settings, std::string& error, bool& usage) {
-  usage = true;
-  if (!CheckSettings(session, settings, error)) return false;
-  usage = false;
+bool ApplySettings(const host::PluginInstance& instance,
+                   const std::vector<ResolvedSetting>& settings, std::string& error) {
   for (const auto& setting : settings) {
-    const host::ParameterDescription* p = Find(session.Description(), setting.key);
-    bool accepted = false;
-    if (p->isText) {
-      accepted = instance.SetText(p->index, setting.value);
-    } else {
-      float value = 0.0f;
-      if (!ParseNumber(*p, setting.value, value, error)) return false;
-      accepted = instance.SetFloat(p->index, value);
-    }
+    const bool accepted = setting.isText ? instance.SetText(setting.index, setting.text)
+                                         : instance.SetFloat(setting.index, setting.number);
     if (!accepted) {
-      error = "the plugin refused " + ShownText(p->name) + "=" + setting.value;
+      error = "the plugin refused " + setting.shownName + "=" + setting.text;
       return false;
     }
   }

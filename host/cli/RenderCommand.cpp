@@ -4,20 +4,22 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "host/ClockSteering.h"
-#include "host/InputTexture.h"
 #include "host/cli/Arguments.h"
 #include "host/cli/Commands.h"
-#include "host/cli/CrashGuard.h"
-#include "host/cli/EncoderQueue.h"
-#include "host/cli/FrameSink.h"
 #include "host/cli/HeadlessHost.h"
 #include "host/cli/ParameterSettings.h"
-#include "host/cli/System.h"
+#include "host/gl/InputTexture.h"
+#include "host/image/PngImage.h"
+#include "host/loader/CrashGuard.h"
+#include "host/loader/PluginTime.h"
+#include "host/output/EncoderQueue.h"
+#include "host/output/FrameSink.h"
+#include "host/output/System.h"
 
 namespace cli {
 
@@ -127,6 +129,117 @@ std::chrono::milliseconds TestFrameDelay() {
   return std::chrono::milliseconds(value != nullptr ? std::atoi(value) : 0);
 }
 
+// Everything a render draws with, made before its first frame. Members
+// go in reverse: the output, the instance, then the plugin's clock put
+// back, before the library unloads with the host.
+struct RenderSetup {
+  HeadlessHost host;
+  std::vector<ResolvedSetting> settings;
+  std::vector<std::unique_ptr<host::InputTexture>> textures;
+  std::vector<FFGLTextureStruct*> inputRecords;
+  std::unique_ptr<host::HostFramebuffer> target;
+  std::unique_ptr<host::PluginTime> time;
+  std::unique_ptr<host::PluginInstance> instance;
+  std::unique_ptr<FrameSink> sink;
+};
+
+// As many pictures as the plugin takes, read before any output is created,
+// so a bad one leaves nothing half-written behind; 0 or the exit status.
+int ReadInputs(const RenderOptions& options, RenderSetup& setup) {
+  const host::PluginDescription& description = setup.host.session->Description();
+  const std::string given = std::to_string(options.inputs.size()) + " given";
+  if (options.inputs.size() > description.maximumInputs) {
+    return UsageError("render", "the plugin takes at most " +
+                                    std::to_string(description.maximumInputs) + " input(s); " +
+                                    given);
+  }
+  if (options.inputs.size() < description.minimumInputs) {
+    return UsageError("render", "the plugin needs at least " +
+                                    std::to_string(description.minimumInputs) +
+                                    " input(s) (--input FILE.png); " + given);
+  }
+  std::string error;
+  for (const auto& path : options.inputs) {
+    host::RgbaImage picture;
+    if (!host::ReadPng(path, picture, error)) return Fail(error);
+    setup.textures.push_back(std::make_unique<host::InputTexture>(picture));
+    setup.inputRecords.push_back(setup.textures.back()->Record());
+  }
+  return 0;
+}
+
+// The host, the settings, the inputs, the target, the plugin's time and
+// instance, and the output; 0 or the exit status.
+int SetUpRender(const RenderOptions& options, RenderSetup& setup) {
+  std::string error;
+  if (!setup.host.Start(options.plugin, error)) return Fail(error);
+  const host::PluginSession& session = *setup.host.session;
+  if (!ResolveSettings(session.Description(), options.settings, setup.settings, error)) {
+    return UsageError("render", error);
+  }
+  if (const int status = ReadInputs(options, setup); status != 0) return status;
+  const OutputRequest& out = options.output;
+  setup.target = std::make_unique<host::HostFramebuffer>(setup.host.gl, out.width, out.height);
+  if (!setup.target->IsComplete()) {
+    return Fail("OpenGL cannot make a " + std::to_string(out.width) + "x" +
+                std::to_string(out.height) + " framebuffer");
+  }
+  // Chosen before the instance is made, whose creation is time 0.
+  setup.time = std::make_unique<host::PluginTime>(session, options.realtime);
+  setup.time->PaceRealClock(0.5 / out.fps);
+  setup.instance = host::PluginInstance::Create(session.Library(), out.width, out.height, error);
+  if (setup.instance == nullptr) return Fail(error);
+  setup.time->Started();
+  if (!ApplySettings(*setup.instance, setup.settings, error)) return Fail(error);
+  setup.sink = MakeFrameSink(out, error);
+  return setup.sink != nullptr ? 0 : Fail(error);
+}
+
+// Each frame at its time, into the output; 0 or the exit status.
+int DrawFrames(const RenderOptions& options, RenderSetup& setup) {
+  const OutputRequest& out = options.output;
+  EncoderQueue encoder(*setup.sink);
+  const bool progress = IsTerminal(stderr);
+  const std::chrono::milliseconds testDelay = TestFrameDelay();
+  std::string error;
+  for (int i = 0; i < out.frames; ++i) {
+    if (!setup.time->MoveTo(setup.instance.get(), options.start + i / out.fps)) {
+      return Fail("the plugin refused FF_SETTIME for frame " + std::to_string(i + 1));
+    }
+    setup.host.PrepareFrameState(*setup.target);
+    setup.target->Clear(0.0f, 0.0f, 0.0f, 0.0f);
+    if (host::IsFail(setup.instance->ProcessFrame(*setup.target, setup.inputRecords))) {
+      return Fail("the plugin failed to render frame " + std::to_string(i + 1));
+    }
+    host::RgbaImage frame{out.width, out.height, setup.target->ReadPixels()};
+    if (testDelay.count() > 0) std::this_thread::sleep_for(testDelay);
+    if (!encoder.Submit(std::move(frame), i, error)) return Fail(error);
+    if (progress) DrawProgress(i + 1, out.frames);
+  }
+  return encoder.Finish(error) ? 0 : Fail(error);
+}
+
+// Where the frames went, and how their times were kept; the exit status.
+int ReportRender(const RenderOptions& options, const RenderSetup& setup) {
+  std::printf("wrote %s\n", setup.sink->Description().c_str());
+  const host::PluginTime& time = *setup.time;
+  // Said once, with the output: a failure before it is the one message.
+  if (time.Which() == host::PluginTime::Source::kRealClock && !options.realtime) {
+    std::fprintf(stderr,
+                 "ffgl-host render: the plugin takes no host time and reads no clock the host "
+                 "can steer; its frames were paced on the real clock instead\n");
+  }
+  if (time.LateFrames() == 0) return 0;
+  char report[200];
+  std::snprintf(report, sizeof report,
+                "%d of %d frames were drawn late on the real clock, up to %.3f s behind their "
+                "times: the output's motion is uneven",
+                time.LateFrames(), options.output.frames, time.WorstLateness());
+  if (!options.allowDrift) return Fail(report, kExitDrift);
+  std::fprintf(stderr, "ffgl-host render: %s\n", report);
+  return 0;
+}
+
 }  // namespace
 
 int RunRender(const std::vector<std::string>& words) {
@@ -134,111 +247,10 @@ int RunRender(const std::vector<std::string>& words) {
   std::string error;
   if (!ParseRenderOptions(words, options, error)) return UsageError("render", error);
   IgnoreBrokenPipes();
-
-  HeadlessHost host;
-  if (!host.Start(options.plugin, error)) return Fail(error);
-  const host::PluginDescription& description = host.session->Description();
-  if (options.inputs.size() > description.maximumInputs) {
-    return UsageError("render", "the plugin takes at most " +
-                                    std::to_string(description.maximumInputs) + " input(s); " +
-                                    std::to_string(options.inputs.size()) + " given");
-  }
-  if (options.inputs.size() < description.minimumInputs) {
-    return UsageError("render", "the plugin needs at least " +
-                                    std::to_string(description.minimumInputs) +
-                                    " input(s) (--input FILE.png); " +
-                                    std::to_string(options.inputs.size()) + " given");
-  }
-  // Pictures are read before any output is created, so a bad one leaves
-  // nothing half-written behind.
-  std::vector<std::unique_ptr<host::InputTexture>> textures;
-  std::vector<FFGLTextureStruct*> inputRecords;
-  for (const auto& path : options.inputs) {
-    host::RgbaImage picture;
-    if (!host::ReadPng(path, picture, error)) return Fail(error);
-    textures.push_back(std::make_unique<host::InputTexture>(picture));
-    inputRecords.push_back(textures.back()->Record());
-  }
-
-  const OutputRequest& out = options.output;
-  host::HostFramebuffer target(host.gl, out.width, out.height);
-  if (!target.IsComplete()) {
-    return Fail("OpenGL cannot make a " + std::to_string(out.width) + "x" +
-                std::to_string(out.height) + " framebuffer");
-  }
-  // The plugin's time: its own FF_SETTIME, else its clock imports steered,
-  // else the real clock. Steering starts before the instance is made, whose
-  // creation is time 0, and ends (restored) before the library unloads.
-  std::unique_ptr<host::ClockSteering> steering;
-  if (!options.realtime && !description.supportsHostTime) {
-    steering = host::ClockSteering::Attach(host.session->Library());
-  }
-  const bool hostTime = !options.realtime && description.supportsHostTime;
-  const bool realClock = !hostTime && steering == nullptr;
-
-  auto instance =
-      host::PluginInstance::Create(host.session->Library(), out.width, out.height, error);
-  if (instance == nullptr) return Fail(error);
-  const auto created = std::chrono::steady_clock::now();
-  bool usage = false;
-  if (!ApplySettings(*host.session, *instance, options.settings, error, usage)) {
-    return usage ? UsageError("render", error) : Fail(error);
-  }
-
-  auto sink = MakeFrameSink(out, error);
-  if (sink == nullptr) return Fail(error);
-  EncoderQueue encoder(*sink);
-
-  const bool progress = IsTerminal(stderr);
-  const std::chrono::milliseconds testDelay = TestFrameDelay();
-  int lateFrames = 0;
-  double worstLateness = 0.0;
-  for (int i = 0; i < out.frames; ++i) {
-    const double time = options.start + i / out.fps;
-    if (hostTime && !instance->SetTime(time)) {
-      return Fail("the plugin refused FF_SETTIME for frame " + std::to_string(i + 1));
-    }
-    if (steering != nullptr) steering->SetSeconds(time);
-    if (realClock) {
-      const auto slot = created + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-                                      std::chrono::duration<double>(time));
-      std::this_thread::sleep_until(slot);
-      const double lateness =
-          std::chrono::duration<double>(std::chrono::steady_clock::now() - slot).count();
-      if (lateness > 0.5 / out.fps) ++lateFrames;
-      if (lateness > worstLateness) worstLateness = lateness;
-    }
-    host.PrepareFrameState(target);
-    target.Clear(0.0f, 0.0f, 0.0f, 0.0f);
-    if (host::IsFail(instance->ProcessFrame(target, inputRecords))) {
-      return Fail("the plugin failed to render frame " + std::to_string(i + 1));
-    }
-    host::RgbaImage frame;
-    frame.width = out.width;
-    frame.height = out.height;
-    frame.pixels = target.ReadPixels();
-    if (testDelay.count() > 0) std::this_thread::sleep_for(testDelay);
-    if (!encoder.Submit(std::move(frame), i, error)) return Fail(error);
-    if (progress) DrawProgress(i + 1, out.frames);
-  }
-  if (!encoder.Finish(error)) return Fail(error);
-  std::printf("wrote %s\n", sink->Description().c_str());
-  // Said once, with the output: a failure before it is the one message.
-  if (realClock && !options.realtime) {
-    std::fprintf(stderr,
-                 "ffgl-host render: the plugin takes no host time and reads no clock the host "
-                 "can steer; its frames were paced on the real clock instead\n");
-  }
-  if (lateFrames > 0) {
-    char report[200];
-    std::snprintf(report, sizeof report,
-                  "%d of %d frames were drawn late on the real clock, up to %.3f s behind their "
-                  "times: the output's motion is uneven",
-                  lateFrames, out.frames, worstLateness);
-    if (!options.allowDrift) return Fail(report, kExitDrift);
-    std::fprintf(stderr, "ffgl-host render: %s\n", report);
-  }
-  return 0;
+  RenderSetup setup;
+  if (const int status = SetUpRender(options, setup); status != 0) return status;
+  if (const int status = DrawFrames(options, setup); status != 0) return status;
+  return ReportRender(options, setup);
 }
 
 }  // namespace cli

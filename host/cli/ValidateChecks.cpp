@@ -3,6 +3,7 @@
 #include <set>
 
 #include "host/cli/TextTable.h"
+#include "host/loader/TypeNames.h"
 #include "host/cli/ValidateChecks.h"
 
 namespace cli {
@@ -61,7 +62,7 @@ std::string CheckDescribingCodes(const host::PluginSession& session) {
     if (plugin.Call(FF_GETPARAMETERTYPE, p.index) != p.type) {
       finding.Note(label + " type changed between calls");
     }
-    if (host::ParameterTypeName(p.type).rfind("type ", 0) == 0) {
+    if (!host::IsKnownParameterType(p.type)) {
       finding.Note(label + " has unknown type " + std::to_string(p.type));
     }
     if (!p.isText) {

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "host/PluginSession.h"
-#include "host/PngImage.h"
+#include "host/loader/PluginSession.h"
+#include "host/image/PngImage.h"
 #include "host/cli/Checklist.h"
 #include "host/cli/HeadlessHost.h"
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "host/InputTexture.h"
+#include "host/gl/InputTexture.h"
 #include "host/cli/Arguments.h"
 #include "host/cli/Checklist.h"
 #include "host/cli/Commands.h"
@@ -31,58 +31,52 @@ namespace {
 constexpr int kFrameWidth = 320;
 constexpr int kFrameHeight = 180;
 
-}  // namespace
-
-int RunValidate(const std::vector<std::string>& words) {
-  Arguments arguments(words);
+struct ValidateOptions {
+  std::string plugin;
   int cycles = 100;
+  bool json = false;
+};
+
+bool ParseValidateOptions(const std::vector<std::string>& words, ValidateOptions& options,
+                          std::string& error) {
+  Arguments arguments(words);
   std::string value;
-  std::string error;
-  const bool json = arguments.TakeFlag("--json");
+  options.json = arguments.TakeFlag("--json");
   if (arguments.TakeValue("--cycles", value) &&
-      !ParseCount("--cycles", value, 1, 100000, cycles, error)) {
-    return UsageError("validate", error);
+      !ParseCount("--cycles", value, 1, 100000, options.cycles, error)) {
+    return false;
   }
-  std::string pluginPath;
-  if (!arguments.TakePlugin(pluginPath, error)) return UsageError("validate", error);
+  return arguments.TakePlugin(options.plugin, error);
+}
 
-  HeadlessHost host;
-  if (!host.Start(pluginPath, error)) return Fail(error);
-  const host::PluginSession& session = *host.session;
+void CheckDescribing(Checklist& checks, const host::PluginSession& session) {
   const host::PluginLibrary& plugin = session.Library();
-  const host::PluginDescription& d = session.Description();
-  if (!json) {
-    std::printf("Validating %s (%s) on %s\n\n", ShownText(d.name).c_str(), plugin.Path().c_str(),
-                host.context->Description().c_str());
-    // Out before the first check: a crash report writes past the buffer.
-    std::fflush(stdout);
-  }
-
-  Checklist checks(json, plugin.Path(), host.context->Description());
   checks.Run("information record", [&] { return CheckInformation(plugin); });
   checks.Run("extended information record", [&] { return CheckExtendedInformation(plugin); });
   checks.Run("describing codes answered consistently",
              [&] { return CheckDescribingCodes(session); });
   checks.Run("unknown codes refused", [&] { return CheckUnknownCodes(plugin); });
+}
 
-  host::HostFramebuffer target(host.gl, kFrameWidth, kFrameHeight);
-  if (!target.IsComplete()) return Fail("OpenGL cannot make the host framebuffer");
-  std::unique_ptr<host::PluginInstance> instance;
-  checks.Run("instance created", [&] {
-    instance = host::PluginInstance::Create(plugin, kFrameWidth, kFrameHeight, error);
-    return instance == nullptr ? error : std::string();
-  });
-  if (instance == nullptr) return checks.Summary();
-
+void CheckInstance(Checklist& checks, const host::PluginSession& session,
+                   const host::PluginInstance& instance) {
   checks.Run("fresh instance starts at the defaults",
-             [&] { return CheckFreshInstance(session, *instance); });
-  checks.Run("parameters round-trip", [&] { return CheckRoundTrip(session, *instance); });
-  checks.Run("input status answered", [&] { return CheckInputStatus(session, *instance); });
-  if (d.supportsHostTime) {
+             [&] { return CheckFreshInstance(session, instance); });
+  checks.Run("parameters round-trip", [&] { return CheckRoundTrip(session, instance); });
+  checks.Run("input status answered", [&] { return CheckInputStatus(session, instance); });
+  if (session.Description().supportsHostTime) {
     checks.Run("host time accepted",
-               [&] { return instance->SetTime(1.5) ? "" : "FF_SETTIME refused"; });
+               [&] { return instance.SetTime(1.5) ? "" : "FF_SETTIME refused"; });
   }
+}
 
+// Frames without inputs and, for a plugin that takes them, with; then
+// whether the host's GL state was kept and no OpenGL error was left. The
+// input textures are kept in `textures` while the instance lives.
+void CheckFrames(Checklist& checks, const HeadlessHost& host, const host::HostFramebuffer& target,
+                 const host::PluginInstance& instance,
+                 std::vector<std::unique_ptr<host::InputTexture>>& textures) {
+  const host::PluginDescription& d = host.session->Description();
   // An effect that needs inputs may refuse frames with fewer.
   const auto fewerThanMinimum = [&](const std::vector<FFGLTextureStruct*>& inputs) {
     FFUInt32 given = 0;
@@ -91,7 +85,7 @@ int RunValidate(const std::vector<std::string>& words) {
   };
   FrameRun withoutInputs;
   checks.Run("frames without inputs", [&] {
-    RunFrames(host, target, *instance, {}, "no inputs", d.type == FF_SOURCE,
+    RunFrames(host, target, instance, {}, "no inputs", d.type == FF_SOURCE,
               fewerThanMinimum({}), withoutInputs);
     return withoutInputs.results.Text().empty() ? withoutInputs.drawing.Text()
                                                 : withoutInputs.results.Text();
@@ -100,7 +94,6 @@ int RunValidate(const std::vector<std::string>& words) {
   // The host's textures: smaller than their power-of-two allocation, as in
   // hosts that keep such textures.
   FrameRun withInputs;
-  std::vector<std::unique_ptr<host::InputTexture>> textures;
   if (d.maximumInputs > 0) {
     checks.Run("frames with inputs", [&] {
       std::vector<FFGLTextureStruct*> records;
@@ -110,12 +103,12 @@ int RunValidate(const std::vector<std::string>& words) {
                         static_cast<std::uint8_t>(255 - 60 * i))));
         records.push_back(textures.back()->Record());
       }
-      RunFrames(host, target, *instance, records, "all inputs", false, false, withInputs);
+      RunFrames(host, target, instance, records, "all inputs", false, false, withInputs);
       std::vector<FFGLTextureStruct*> gaps = records;
       gaps[0] = nullptr;
-      RunFrames(host, target, *instance, gaps, "first input missing", false,
+      RunFrames(host, target, instance, gaps, "first input missing", false,
                 fewerThanMinimum(gaps), withInputs);
-      RunFrames(host, target, *instance, {records[0]}, "one input", false,
+      RunFrames(host, target, instance, {records[0]}, "one input", false,
                 fewerThanMinimum({records[0]}), withInputs);
       return withInputs.results.Text();
     });
@@ -129,11 +122,44 @@ int RunValidate(const std::vector<std::string>& words) {
   }
   checks.Record("host GL state kept", state.Text());
   checks.Record("no OpenGL errors", glErrors.Text());
+}
 
-  checks.Run("instances created and destroyed " + std::to_string(cycles) + " times", [&] {
+}  // namespace
+
+int RunValidate(const std::vector<std::string>& words) {
+  ValidateOptions options;
+  std::string error;
+  if (!ParseValidateOptions(words, options, error)) return UsageError("validate", error);
+
+  HeadlessHost host;
+  if (!host.Start(options.plugin, error)) return Fail(error);
+  const host::PluginSession& session = *host.session;
+  const host::PluginLibrary& plugin = session.Library();
+  if (!options.json) {
+    std::printf("Validating %s (%s) on %s\n\n", ShownText(session.Description().name).c_str(),
+                plugin.Path().c_str(), host.context->Description().c_str());
+    // Out before the first check: a crash report writes past the buffer.
+    std::fflush(stdout);
+  }
+
+  Checklist checks(options.json, plugin.Path(), host.context->Description());
+  CheckDescribing(checks, session);
+  host::HostFramebuffer target(host.gl, kFrameWidth, kFrameHeight);
+  if (!target.IsComplete()) return Fail("OpenGL cannot make the host framebuffer");
+  std::unique_ptr<host::PluginInstance> instance;
+  checks.Run("instance created", [&] {
+    instance = host::PluginInstance::Create(plugin, kFrameWidth, kFrameHeight, error);
+    return instance == nullptr ? error : std::string();
+  });
+  if (instance == nullptr) return checks.Summary();
+  CheckInstance(checks, session, *instance);
+  std::vector<std::unique_ptr<host::InputTexture>> textures;
+  CheckFrames(checks, host, target, *instance, textures);
+
+  checks.Run("instances created and destroyed " + std::to_string(options.cycles) + " times", [&] {
     instance.reset();
     textures.clear();
-    return CheckCycles(host, target, cycles);
+    return CheckCycles(host, target, options.cycles);
   });
   checks.Run("initialise again after deinitialise", [&] {
     if (host::IsFail(plugin.Call(FF_DEINITIALISE))) return "FF_DEINITIALISE refused";

@@ -2,7 +2,7 @@
 #include <cstdio>
 #include <set>
 
-#include "host/GLStateSnapshot.h"
+#include "host/gl/GLStateSnapshot.h"
 #include "host/cli/ValidateChecks.h"
 
 namespace cli {

@@ -30,7 +30,7 @@ LivePlugin::LivePlugin(std::string path, int width, int height)
 LivePlugin::~LivePlugin() {
   // Instance first, clock restored before the library unloads.
   instance_.reset();
-  steering_.reset();
+  time_.reset();
   session_.reset();
 }
 
@@ -70,7 +70,7 @@ std::unique_ptr<host::PluginSession> LivePlugin::OpenCopy(std::string& error) {
 
 bool LivePlugin::Instantiate(std::string& error) {
   const host::PluginDescription& description = session_->Description();
-  if (!description.supportsHostTime) steering_ = host::ClockSteering::Attach(session_->Library());
+  time_ = std::make_unique<host::PluginTime>(*session_, false);
   instance_ = host::PluginInstance::Create(session_->Library(), width_, height_, error);
   if (instance_ == nullptr) return false;
   values_.resize(description.parameters.size());
@@ -82,7 +82,7 @@ bool LivePlugin::Instantiate(std::string& error) {
       instance_->SetFloat(p.index, values_[i].number);
     }
   }
-  SetTime(time_);
+  SetTime(seconds_);
   return true;
 }
 
@@ -96,10 +96,7 @@ bool LivePlugin::Start(std::string& error) {
   return Instantiate(error);
 }
 
-const char* LivePlugin::TimeSource() const {
-  if (session_->Description().supportsHostTime) return "host time (FF_SETTIME)";
-  return steering_ != nullptr ? "steered clock" : "real clock (not steerable)";
-}
+const char* LivePlugin::TimeSource() const { return time_->Name(); }
 
 void LivePlugin::SetNumber(std::size_t parameter, float value) {
   values_[parameter].number = value;
@@ -128,11 +125,8 @@ void LivePlugin::ReadValues() {
 }
 
 void LivePlugin::SetTime(double seconds) {
-  time_ = seconds;
-  if (instance_ != nullptr && session_->Description().supportsHostTime) {
-    instance_->SetTime(seconds);
-  }
-  if (steering_ != nullptr) steering_->SetSeconds(seconds);
+  seconds_ = seconds;
+  time_->MoveTo(instance_.get(), seconds);
 }
 
 bool LivePlugin::ReloadIfChanged(std::string& message) {
@@ -159,7 +153,7 @@ bool LivePlugin::ReloadIfChanged(std::string& message) {
     carried.push_back(value);
   }
   instance_.reset();
-  steering_.reset();
+  time_.reset();
   session_ = std::move(fresh);
   values_ = std::move(carried);
   if (!Instantiate(error)) {

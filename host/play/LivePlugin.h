@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "host/ClockSteering.h"
-#include "host/PluginSession.h"
+#include "host/loader/PluginSession.h"
+#include "host/loader/PluginTime.h"
 
 namespace play {
 
@@ -66,10 +66,10 @@ class LivePlugin {
   Signature loaded_;
   Signature seen_;
   std::unique_ptr<host::PluginSession> session_;
-  std::unique_ptr<host::ClockSteering> steering_;
+  std::unique_ptr<host::PluginTime> time_;
   std::unique_ptr<host::PluginInstance> instance_;
   std::vector<ParameterValue> values_;
-  double time_ = 0.0;
+  double seconds_ = 0.0;
 };
 
 }  // namespace play

@@ -5,21 +5,17 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "host/loader/TypeNames.h"
+
 namespace play {
 
 namespace {
-
-constexpr FFUInt32 kBooleanType = 0;  // FreeFrame parameter type "boolean"
 
 // A plugin's display text as an ImGui format: '%' stands for itself.
 std::string AsFormat(const std::string& text) {
   std::string format;
   for (char c : text) format += c == '%' ? std::string("%%") : std::string(1, c);
   return format;
-}
-
-const char* TypeName(FFUInt32 type) {
-  return type == FF_SOURCE ? "source" : type == FF_EFFECT ? "effect" : "other";
 }
 
 void DrawParameters(LivePlugin& plugin, std::vector<std::string>& labels) {
@@ -34,7 +30,7 @@ void DrawParameters(LivePlugin& plugin, std::vector<std::string>& labels) {
       char buffer[256];
       std::snprintf(buffer, sizeof buffer, "%s", plugin.Values()[i].text.c_str());
       if (ImGui::InputText(label.c_str(), buffer, sizeof buffer)) plugin.SetText(i, buffer);
-    } else if (p.type == kBooleanType) {
+    } else if (p.type == FF_TYPE_BOOLEAN) {
       bool on = plugin.Values()[i].number >= 0.5f;
       if (ImGui::Checkbox(label.c_str(), &on)) plugin.SetNumber(i, on ? 1.0f : 0.0f);
       ImGui::SameLine();
@@ -97,7 +93,7 @@ void DrawPanel(LivePlugin& plugin, const std::string& renderer, const std::strin
                    ImGuiWindowFlags_NoCollapse);
   const host::PluginDescription& d = plugin.Session().Description();
   ImGui::Text("%s", d.name.c_str());
-  ImGui::Text("ID %s, %s, API %u.%u", d.identifier.c_str(), TypeName(d.type), d.apiMajor,
+  ImGui::Text("ID %s, %s, API %u.%u", d.identifier.c_str(), host::PluginTypeName(d.type).c_str(), d.apiMajor,
               d.apiMinor);
   ImGui::TextWrapped("GL: %s", renderer.c_str());
   ImGui::TextWrapped("time: %s", plugin.TimeSource());

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "host/KeepDriverLoaded.h"
+#include "host/gl/KeepDriverLoaded.h"
 
 namespace play {
 

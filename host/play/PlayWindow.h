@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "host/GLContext.h"
-#include "host/PngImage.h"
+#include "host/gl/GLContext.h"
+#include "host/image/PngImage.h"
 
 struct GLFWwindow;
 

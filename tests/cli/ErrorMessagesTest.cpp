@@ -58,6 +58,21 @@ TEST(ErrorMessages, ParameterMistakesReadAlikeInRenderAndBench) {
                 "range");
 }
 
+// A --set is resolved where it is read, before any instance is made: a
+// plugin that refuses every instance still gets the usage error.
+TEST(ErrorMessages, ABadSettingIsSaidBeforeAnyInstanceIsMade) {
+  const std::string folder = ScratchFolder("early-setting");
+  ExpectOneLine(RunHost({"render", RefusesInstancesTestPlugin(), "--set", "Level=high", "-o",
+                         folder + "/frame.png"}),
+                2, "ffgl-host render: parameter 'Level' wants a number, not 'high'");
+  ExpectOneLine(RunHost({"bench", RefusesInstancesTestPlugin(), "--set", "Level=high"}), 2,
+                "ffgl-host bench: parameter 'Level' wants a number, not 'high'");
+  ExpectOneLine(RunHost({"render", "/nonexistent/plugin.so", "--set", "Level", "-o",
+                         folder + "/frame.png"}),
+                2, "ffgl-host render: --set wants NAME=VALUE or INDEX=VALUE, not 'Level'");
+  EXPECT_FALSE(std::ifstream(folder + "/frame.png").good());
+}
+
 TEST(ErrorMessages, AnUnreadableImageLeavesNoOutputBehind) {
   const std::string folder = ScratchFolder("image");
   std::ofstream(folder + "/input.png") << "GIF89a, not a png";

@@ -16,7 +16,7 @@
 #include <string>
 
 #include "HostProcess.h"
-#include "host/PngImage.h"
+#include "host/image/PngImage.h"
 
 namespace cli_test {
 namespace {

@@ -6,7 +6,7 @@
 #include <iterator>
 
 #include "HostProcess.h"
-#include "host/PngImage.h"
+#include "host/image/PngImage.h"
 
 #include <png.h>
 

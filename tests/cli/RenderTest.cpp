@@ -9,11 +9,11 @@
 #include <set>
 
 #include "HostProcess.h"
-#include "host/GLContext.h"
-#include "host/HostFramebuffer.h"
-#include "host/HostGL.h"
-#include "host/PluginSession.h"
-#include "host/PngImage.h"
+#include "host/gl/GLContext.h"
+#include "host/gl/HostFramebuffer.h"
+#include "host/gl/HostGL.h"
+#include "host/loader/PluginSession.h"
+#include "host/image/PngImage.h"
 
 namespace cli_test {
 namespace {

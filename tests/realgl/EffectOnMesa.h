@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "effect/HelixmorphicsV1.h"
-#include "host/HostFramebuffer.h"
+#include "host/gl/HostFramebuffer.h"
 #include "tests/realgl/MesaContext.h"
 
 namespace mesa {

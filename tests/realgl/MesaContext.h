@@ -7,9 +7,9 @@
 // functions.
 #pragma once
 
-#include "host/GLContext.h"
-#include "host/HostGL.h"
-#include "host/PluginLibrary.h"
+#include "host/gl/GLContext.h"
+#include "host/gl/HostGL.h"
+#include "host/loader/PluginLibrary.h"
 
 namespace mesa {
 

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "host/HostFramebuffer.h"
+#include "host/gl/HostFramebuffer.h"
 #include "tests/realgl/BuiltInProgram.h"
 #include "tests/realgl/MesaContext.h"
 

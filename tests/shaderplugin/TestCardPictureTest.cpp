@@ -6,7 +6,7 @@
 #include <array>
 #include <cmath>
 
-#include "host/PngImage.h"
+#include "host/image/PngImage.h"
 #include "tests/cli/HostProcess.h"
 
 namespace {

@@ -21,7 +21,7 @@
 #include <thread>
 #include <vector>
 
-#include "host/HostFramebuffer.h"
+#include "host/gl/HostFramebuffer.h"
 #include "tests/soak/SoakHost.h"
 
 namespace {

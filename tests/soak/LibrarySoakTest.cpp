@@ -6,7 +6,7 @@
 // outlives its instance.
 #include <gtest/gtest.h>
 
-#include "host/HostFramebuffer.h"
+#include "host/gl/HostFramebuffer.h"
 #include "tests/soak/SoakHost.h"
 
 namespace {

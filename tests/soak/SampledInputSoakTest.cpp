@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "effect/HelixmorphicsV1.h"
-#include "host/HostFramebuffer.h"
+#include "host/gl/HostFramebuffer.h"
 #include "tests/soak/SoakHost.h"
 
 namespace {

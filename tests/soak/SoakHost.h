@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <functional>
 
-#include "host/InputTexture.h"
+#include "host/gl/InputTexture.h"
 #include "plugin/FreeFrame.h"
 #include "tests/realgl/MesaContext.h"
 

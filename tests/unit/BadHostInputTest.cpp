@@ -1,4 +1,4 @@
-// Each row of the README's bad-host-input table: the input a careless or
+// Each row of the bad-host-input table in docs/host-contract.md: the input a careless or
 // hostile host can send through plugMain and the result word it gets, with
 // no crash and nothing left behind. The fake driver finds every uniform, so
 // the built-in program counts as sampling both input channels and the

@@ -4,7 +4,7 @@
 
 #include "effect/HelixmorphicsV1.h"
 #include "tests/fakegl/FakeGL.h"
-#include "host/AllocationCounter.h"
+#include "host/instrument/AllocationCounter.h"
 
 namespace {
 

@@ -22,10 +22,10 @@
 #include <string>
 #include <vector>
 
-#include "host/GLContext.h"
-#include "host/HostFramebuffer.h"
-#include "host/HostGL.h"
-#include "host/PluginLibrary.h"
+#include "host/gl/GLContext.h"
+#include "host/gl/HostFramebuffer.h"
+#include "host/gl/HostGL.h"
+#include "host/loader/PluginLibrary.h"
 #include "plugin/FreeFrame.h"
 
 static_assert(sizeof(void*) == 4, "the stack-balance check is for 32-bit Windows only");

@@ -11,7 +11,7 @@
 #include <set>
 #include <string>
 
-#include "host/PngImage.h"
+#include "host/image/PngImage.h"
 
 int main(int argc, char** argv) {
   if (argc != 3 && argc != 4) {

@@ -19,10 +19,10 @@
 #include <string>
 #include <vector>
 
-#include "host/GLContext.h"
-#include "host/HostFramebuffer.h"
-#include "host/HostGL.h"
-#include "host/PluginLibrary.h"
+#include "host/gl/GLContext.h"
+#include "host/gl/HostFramebuffer.h"
+#include "host/gl/HostGL.h"
+#include "host/loader/PluginLibrary.h"
 #include "plugin/FreeFrame.h"
 
 namespace {

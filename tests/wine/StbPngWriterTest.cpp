@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "host/PngImage.h"
+#include "host/image/PngImage.h"
 
 namespace {
 
