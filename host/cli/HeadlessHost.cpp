@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "host/cli/CrashGuard.h"
+#include "host/cli/TextTable.h"
 
 namespace cli {
 
@@ -38,7 +39,8 @@ void HeadlessHost::PrepareFrameState(const host::HostFramebuffer& target) const 
 
 int Fail(const std::string& message, int status) {
   EndProgressLine();
-  std::fprintf(stderr, "%s%s\n", MessagePrefix(), message.c_str());
+  // One line whatever a file or a plugin put into the message.
+  std::fprintf(stderr, "%s%s\n", MessagePrefix(), ShownText(message).c_str());
   return status;
 }
 

@@ -67,6 +67,18 @@ TEST(ErrorMessages, AnUnreadableImageLeavesNoOutputBehind) {
   EXPECT_FALSE(std::ifstream(folder + "/frame.png").good());
 }
 
+// Names and texts from files come out escaped: the message stays one line.
+TEST(ErrorMessages, ControlBytesInAMessageAreEscaped) {
+  const std::string folder = ScratchFolder("control");
+  const std::string path = folder + "/two\nlines\x1B[31m.png";
+  std::ofstream(path) << "not a picture";
+  const HostRun run = RunHost({"render", WellBehavedTestPlugin(), "--input", path, "-o",
+                               folder + "/frame.png"});
+  ExpectOneLine(run, 1, "ffgl-host render: cannot read image '");
+  EXPECT_NE(run.err.find("two\\x0Alines\\x1B[31m.png': not a PNG file"), std::string::npos)
+      << run.err;
+}
+
 TEST(ErrorMessages, NoOpenGLAvailable) {
   // With no EGL vendor to load, the host has no OpenGL at all.
   ExpectOneLine(RunHost({"info", ProductPlugin()},
