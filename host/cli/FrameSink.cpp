@@ -6,6 +6,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "host/cli/FolderLock.h"
 #include "host/cli/OutputFile.h"
 #include "host/cli/System.h"
 
@@ -81,7 +82,8 @@ bool IsFrameName(const std::string& name) {
 // written; nothing else in the folder is touched.
 class FolderSink final : public FrameSink {
  public:
-  explicit FolderSink(fs::path folder) : folder_(std::move(folder)) {}
+  FolderSink(fs::path folder, std::unique_ptr<FolderLock> lock)
+      : folder_(std::move(folder)), lock_(std::move(lock)) {}
   bool Write(const host::RgbaImage& frame, int index, std::string& error) override {
     if (index == 0 && !RemoveEarlierFrames(error)) return false;
     char name[32];
@@ -110,6 +112,7 @@ class FolderSink final : public FrameSink {
   }
 
   fs::path folder_;
+  std::unique_ptr<FolderLock> lock_;  // held until the render ends
 };
 
 // Frames left to right, top to bottom, with a 2-pixel black gutter.
@@ -262,7 +265,9 @@ std::unique_ptr<FrameSink> MakeFrameSink(const OutputRequest& request, std::stri
               (made ? ": " + made.message() : std::string());
       return nullptr;
     }
-    return std::make_unique<FolderSink>(folder);
+    auto lock = FolderLock::Take(request.path, error);
+    if (lock == nullptr) return nullptr;
+    return std::make_unique<FolderSink>(folder, std::move(lock));
   }
   const fs::path parent = fs::u8path(request.path).parent_path();
   if (!parent.empty() && !fs::is_directory(parent, ignored)) {

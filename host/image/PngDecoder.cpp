@@ -21,16 +21,42 @@ std::uint32_t BigEndian(const std::uint8_t* bytes) {
          (std::uint32_t{bytes[2]} << 8) | std::uint32_t{bytes[3]};
 }
 
+// The decoder's reason, which may quote a chunk type from the file: bytes
+// outside printable ASCII are written as escapes.
 std::string FailureReason() {
   const char* reason = stbi_failure_reason();
-  return reason != nullptr && *reason != '\0' ? "corrupt PNG data (" + std::string(reason) + ")"
-                                              : "corrupt PNG data";
+  if (reason == nullptr || *reason == '\0') return "corrupt PNG data";
+  std::string shown;
+  for (const char* c = reason; *c != '\0' && shown.size() < 200; ++c) {
+    const auto byte = static_cast<unsigned char>(*c);
+    if (byte >= 0x20 && byte < 0x7F) {
+      shown += *c;
+    } else {
+      static const char kHex[] = "0123456789ABCDEF";
+      shown += std::string("\\x") + kHex[byte >> 4] + kHex[byte & 15];
+    }
+  }
+  return "corrupt PNG data (" + shown + ")";
 }
 
-// The header's size, checked against the side limit and the data that is
-// there: a short file claiming a huge picture is refused here, before the
-// decoder allocates for it.
-bool CheckHeader(const std::uint8_t* data, std::size_t size, std::string& reason) {
+// Samples per pixel of a PNG colour type (grey, RGB, palette, grey and
+// alpha, RGBA); an unknown type counts as one, and the decoder refuses it.
+std::uint64_t SamplesPerPixel(std::uint8_t colourType) {
+  switch (colourType) {
+    case 2: return 3;
+    case 4: return 2;
+    case 6: return 4;
+    default: return 1;
+  }
+}
+
+// The header's size, checked against the side limit and against the data
+// that is there: every chunk must lie within the file, and the compressed
+// picture data must be enough for the rows the header claims. A short file
+// claiming a huge picture or a huge chunk is refused here, before the
+// decoder allocates for either.
+bool CheckHeader(const std::uint8_t* data, std::size_t size, int maximumSide,
+                 std::string& reason) {
   static const std::uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
   if (size < 8 || std::memcmp(data, kSignature, 8) != 0) {
     reason = "not a PNG file";
@@ -47,14 +73,26 @@ bool CheckHeader(const std::uint8_t* data, std::size_t size, std::string& reason
     reason = "corrupt PNG data (a picture without pixels)";
     return false;
   }
-  if (width > kMaximumPictureSide || height > kMaximumPictureSide) {
+  const auto side = static_cast<std::uint64_t>(maximumSide);
+  if (width > side || height > side) {
     reason = std::to_string(width) + "x" + std::to_string(height) + " is larger than " +
-             std::to_string(kMaximumPictureSide) + " pixels on a side";
+             std::to_string(maximumSide) + " pixels on a side";
     return false;
   }
-  // At least one bit per pixel and a filter byte per row.
-  const std::uint64_t leastRowBytes = height * (1 + (width + 7) / 8);
-  if (leastRowBytes > kDeflateRatio * size) {
+  std::uint64_t compressed = 0;
+  for (std::size_t at = 8; at + 8 <= size;) {
+    const std::uint64_t length = BigEndian(data + at);
+    if (at + 12 + length > size) {
+      reason = "corrupt PNG data (a chunk runs past the end of the file)";
+      return false;
+    }
+    if (std::memcmp(data + at + 4, "IDAT", 4) == 0) compressed += length;
+    if (std::memcmp(data + at + 4, "IEND", 4) == 0) break;
+    at += static_cast<std::size_t>(12 + length);
+  }
+  const std::uint64_t bitsPerPixel = std::uint64_t{data[24]} * SamplesPerPixel(data[25]);
+  const std::uint64_t rowBytes = height * (1 + (width * bitsPerPixel + 7) / 8);
+  if (rowBytes > kDeflateRatio * compressed + 64) {
     reason = "corrupt PNG data (too little data for " + std::to_string(width) + "x" +
              std::to_string(height) + " pixels)";
     return false;
@@ -64,8 +102,9 @@ bool CheckHeader(const std::uint8_t* data, std::size_t size, std::string& reason
 
 }  // namespace
 
-bool DecodePng(const std::uint8_t* data, std::size_t size, RgbaImage& image, std::string& reason) {
-  if (!CheckHeader(data, size, reason)) return false;
+bool DecodePng(const std::uint8_t* data, std::size_t size, RgbaImage& image, std::string& reason,
+               int maximumSide) {
+  if (!CheckHeader(data, size, maximumSide, reason)) return false;
   if (size > static_cast<std::size_t>(std::numeric_limits<int>::max())) {
     reason = "the file is too large";
     return false;

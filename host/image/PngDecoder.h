@@ -17,7 +17,9 @@ constexpr int kMaximumPictureSide = 16384;
 
 // Any PNG (palette, grey, 16-bit, with or without alpha) as RGBA8, 16-bit
 // samples scaled by 255/65535 and rounded, no gamma or colour conversion.
-// False with a non-empty one-line reason.
-bool DecodePng(const std::uint8_t* data, std::size_t size, RgbaImage& image, std::string& reason);
+// False with a non-empty one-line reason. `maximumSide` is lowered only by
+// the fuzz target, to keep each of its runs small.
+bool DecodePng(const std::uint8_t* data, std::size_t size, RgbaImage& image, std::string& reason,
+               int maximumSide = kMaximumPictureSide);
 
 }  // namespace host
