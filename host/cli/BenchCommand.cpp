@@ -17,6 +17,7 @@
 #include "host/cli/HeadlessHost.h"
 #include "host/cli/ParameterSettings.h"
 #include "host/cli/TextTable.h"
+#include "host/image/FileBytes.h"
 
 namespace cli {
 
@@ -66,13 +67,13 @@ void RunBlock(int frames, Draw draw, Series& series) {
   series.blockMeans.push_back(total / frames);
 }
 
-bool ReadText(const std::string& path, std::string& text) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return false;
-  std::ostringstream contents;
-  contents << file.rdbuf();
-  text = contents.str();
-  return static_cast<bool>(file) || file.eof();
+// A fragment text is kilobytes; a device or pipe without end is refused.
+bool ReadText(const std::string& path, std::string& text, std::string& reason) {
+  constexpr std::size_t kLongestText = 4 * 1024 * 1024;
+  std::vector<std::uint8_t> bytes;
+  if (!host::ReadFileBytes(path, kLongestText, bytes, reason)) return false;
+  text.assign(bytes.begin(), bytes.end());
+  return true;
 }
 
 }  // namespace
@@ -106,8 +107,8 @@ int RunBench(const std::vector<std::string>& words) {
   std::string pluginPath;
   if (!arguments.TakePlugin(pluginPath, error)) return UsageError("bench", error);
   std::string fragmentText;
-  if (hasBaseline && !ReadText(baselinePath, fragmentText)) {
-    return Fail("cannot read baseline fragment '" + baselinePath + "'");
+  if (hasBaseline && !ReadText(baselinePath, fragmentText, error)) {
+    return Fail("cannot read baseline fragment '" + baselinePath + "': " + error);
   }
 
   HeadlessHost host;

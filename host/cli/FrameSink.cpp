@@ -245,7 +245,9 @@ bool ClassifyOutput(OutputRequest& request, std::string& error) {
   if (request.kind == OutputKind::kSheet) {
     const long long columns = std::min(request.sheetColumns, request.frames);
     const long long rows = (request.frames + columns - 1) / columns;
-    if (columns * request.width > kMaximumSheetSide || rows * request.height > kMaximumSheetSide) {
+    // The 2-pixel gutters between frames count too.
+    if (columns * request.width + (columns - 1) * 2 > kMaximumSheetSide ||
+        rows * request.height + (rows - 1) * 2 > kMaximumSheetSide) {
       error = "the contact sheet would be larger than " + std::to_string(kMaximumSheetSide) +
               " pixels on a side; use fewer frames, a smaller --size or other --sheet columns";
       return false;

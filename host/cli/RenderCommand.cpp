@@ -59,6 +59,9 @@ const char kRenderUsage[] =
 
 namespace {
 
+// About 31 years: far beyond any render, well within the clocks' ticks.
+constexpr double kLatestFrameTime = 1e9;
+
 struct RenderOptions {
   std::string plugin;
   OutputRequest output;
@@ -105,6 +108,12 @@ bool ParseRenderOptions(const std::vector<std::string>& words, RenderOptions& op
   if (!arguments.TakePlugin(options.plugin, error)) return false;
   if (!hasOutput || out.path.empty()) {
     error = "needs -o OUTPUT";
+    return false;
+  }
+  // Times are turned into clock ticks: the last frame's must fit them.
+  if (!(options.start + (out.frames - 1) / out.fps <= kLatestFrameTime)) {
+    error = "the last frame's time would be beyond 1e9 seconds; use a larger --fps or a "
+            "smaller --start";
     return false;
   }
   return ClassifyOutput(out, error);
@@ -176,6 +185,12 @@ int RunRender(const std::vector<std::string>& words) {
   const bool hostTime = !options.realtime && description.supportsHostTime;
   const bool realClock = !hostTime && steering == nullptr;
 
+  // The output is set up before the instance is made: on the real clock its
+  // set-up time would otherwise count against the first frame.
+  auto sink = MakeFrameSink(out, error);
+  if (sink == nullptr) return Fail(error);
+  EncoderQueue encoder(*sink);
+
   auto instance =
       host::PluginInstance::Create(host.session->Library(), out.width, out.height, error);
   if (instance == nullptr) return Fail(error);
@@ -184,10 +199,6 @@ int RunRender(const std::vector<std::string>& words) {
   if (!ApplySettings(*host.session, *instance, options.settings, error, usage)) {
     return usage ? UsageError("render", error) : Fail(error);
   }
-
-  auto sink = MakeFrameSink(out, error);
-  if (sink == nullptr) return Fail(error);
-  EncoderQueue encoder(*sink);
 
   const bool progress = IsTerminal(stderr);
   const std::chrono::milliseconds testDelay = TestFrameDelay();

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <limits>
+#include <vector>
 
 #define STBI_ONLY_PNG
 #define STBI_NO_STDIO
@@ -56,7 +57,7 @@ std::uint64_t SamplesPerPixel(std::uint8_t colourType) {
 // claiming a huge picture or a huge chunk is refused here, before the
 // decoder allocates for either.
 bool CheckHeader(const std::uint8_t* data, std::size_t size, int maximumSide,
-                 std::string& reason) {
+                 bool& emptyDataChunks, std::string& reason) {
   static const std::uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
   if (size < 8 || std::memcmp(data, kSignature, 8) != 0) {
     reason = "not a PNG file";
@@ -86,7 +87,10 @@ bool CheckHeader(const std::uint8_t* data, std::size_t size, int maximumSide,
       reason = "corrupt PNG data (a chunk runs past the end of the file)";
       return false;
     }
-    if (std::memcmp(data + at + 4, "IDAT", 4) == 0) compressed += length;
+    if (std::memcmp(data + at + 4, "IDAT", 4) == 0) {
+      compressed += length;
+      emptyDataChunks = emptyDataChunks || length == 0;
+    }
     if (std::memcmp(data + at + 4, "IEND", 4) == 0) break;
     at += static_cast<std::size_t>(12 + length);
   }
@@ -100,11 +104,36 @@ bool CheckHeader(const std::uint8_t* data, std::size_t size, int maximumSide,
   return true;
 }
 
+// The file without its empty IDAT chunks (legal, and nothing to decode),
+// which the decoder would copy through a null buffer. Chunks up to IEND are
+// known to lie within the data.
+std::vector<std::uint8_t> WithoutEmptyDataChunks(const std::uint8_t* data, std::size_t size) {
+  std::vector<std::uint8_t> kept(data, data + 8);
+  std::size_t at = 8;
+  while (at + 8 <= size) {
+    const std::size_t length = BigEndian(data + at);
+    const bool empty = length == 0 && std::memcmp(data + at + 4, "IDAT", 4) == 0;
+    if (!empty) kept.insert(kept.end(), data + at, data + at + 12 + length);
+    // What follows IEND was never checked, and means nothing.
+    if (std::memcmp(data + at + 4, "IEND", 4) == 0) return kept;
+    at += 12 + length;
+  }
+  kept.insert(kept.end(), data + at, data + size);
+  return kept;
+}
+
 }  // namespace
 
 bool DecodePng(const std::uint8_t* data, std::size_t size, RgbaImage& image, std::string& reason,
                int maximumSide) {
-  if (!CheckHeader(data, size, maximumSide, reason)) return false;
+  bool emptyDataChunks = false;
+  if (!CheckHeader(data, size, maximumSide, emptyDataChunks, reason)) return false;
+  std::vector<std::uint8_t> cleaned;
+  if (emptyDataChunks) {
+    cleaned = WithoutEmptyDataChunks(data, size);
+    data = cleaned.data();
+    size = cleaned.size();
+  }
   if (size > static_cast<std::size_t>(std::numeric_limits<int>::max())) {
     reason = "the file is too large";
     return false;
