@@ -7,6 +7,7 @@
 
 #include "host/PluginLibrary.h"
 #include "host/OpenFile.h"
+#include "host/loader/PluginCallScope.h"
 
 namespace host {
 
@@ -17,8 +18,13 @@ std::unique_ptr<PluginLibrary> PluginLibrary::Load(const std::string& path, std:
   }
   // No "cannot find a DLL" dialog box for a library with missing imports.
   const UINT previousMode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
-  HMODULE handle = LoadLibraryA(path.c_str());
-  const DWORD reason = GetLastError();
+  HMODULE handle = nullptr;
+  DWORD reason = 0;
+  {
+    PluginCallScope loading(kLoading);
+    handle = LoadLibraryA(path.c_str());
+    reason = GetLastError();
+  }
   SetErrorMode(previousMode);
   if (handle == nullptr) {
     error = "'" + path + "' is not a plugin library that can be loaded (" +
@@ -42,6 +48,9 @@ std::unique_ptr<PluginLibrary> PluginLibrary::Load(const std::string& path, std:
   return library;
 }
 
-PluginLibrary::~PluginLibrary() { FreeLibrary(static_cast<HMODULE>(handle_)); }
+PluginLibrary::~PluginLibrary() {
+  PluginCallScope unloading(kUnloading);
+  FreeLibrary(static_cast<HMODULE>(handle_));
+}
 
 }  // namespace host

@@ -7,6 +7,7 @@
 
 #include "host/PluginLibrary.h"
 #include "host/cli/CrashGuard.h"
+#include "host/loader/PluginCallScope.h"
 
 namespace cli {
 namespace {
@@ -29,9 +30,11 @@ void OnFatalSignal(int number, siginfo_t* info, void*) {
   for (FatalSignal& fatal : fatalSignals) {
     if (fatal.number != number) continue;
     const char* call = host::PluginCallInProgress();
+    if (call == nullptr) call = host::PluginPhaseInProgress();
     if (call != nullptr) guard_detail::OnPluginCrash(fatal.name, call);
-    // Not the plugin's: whoever handled it before (a sanitizer, the
-    // default action) gets it, as if this handler were not there.
+    // Not in a call: whoever handled it before (a sanitizer, the default
+    // action) gets it, as if this handler were not there.
+    guard_detail::OnFaultOutsideCalls(fatal.name);
     sigaction(number, &fatal.previous, nullptr);
     if (info == nullptr || info->si_code <= 0) raise(number);
     return;  // a fault: the instruction runs again and faults again

@@ -24,6 +24,10 @@
 #if defined(TEST_PLUGIN_FAULT_NAME_AT_GUARD_PAGE)
 #include <sys/mman.h>
 #endif
+#if defined(TEST_PLUGIN_FAULT_CRASHES_ON_OWN_THREAD) || defined(TEST_PLUGIN_FAULT_HANGS_IN_FRAME)
+#include <chrono>
+#include <thread>
+#endif
 
 namespace {
 
@@ -90,6 +94,43 @@ FFWord ExtendedInformation() {
   extendedInfo.Description = reinterpret_cast<const char*>(std::uintptr_t{64});
 #endif
   return reinterpret_cast<FFWord>(&extendedInfo);
+}
+
+#if defined(TEST_PLUGIN_FAULT_CRASHES_WHILE_LOADING) || defined(TEST_PLUGIN_FAULT_CRASHES_AT_UNLOAD)
+// A write through a pointer to nowhere, from a static object's constructor
+// or destructor: code that runs as the library loads or unloads.
+struct Nowhere {
+  static void Write() {
+    static int* volatile nowhere = reinterpret_cast<int*>(std::uintptr_t{16});
+    *nowhere = 1;
+  }
+#if defined(TEST_PLUGIN_FAULT_CRASHES_WHILE_LOADING)
+  Nowhere() { Write(); }
+#else
+  ~Nowhere() { Write(); }
+#endif
+};
+Nowhere nowhere;
+#endif
+
+// What the variants that misbehave around a frame do in it.
+void MisbehaveInFrame() {
+#if defined(TEST_PLUGIN_FAULT_EXIT_IN_FRAME)
+  std::exit(0);
+#endif
+#if defined(TEST_PLUGIN_FAULT_HANGS_IN_FRAME)
+  for (;;) std::this_thread::sleep_for(std::chrono::seconds(1));
+#endif
+#if defined(TEST_PLUGIN_FAULT_CRASHES_ON_OWN_THREAD)
+  static bool started = false;
+  if (!started) {
+    started = true;
+    std::thread([] {
+      static int* volatile nowhere = reinterpret_cast<int*>(std::uintptr_t{16});
+      *nowhere = 1;
+    }).detach();
+  }
+#endif
 }
 
 // What a frame leaves behind in the variants that change the host's state.
@@ -220,6 +261,7 @@ FFWord Frame(Instance& instance, const ProcessOpenGLStruct& frame) {
   static int* volatile nowhere = reinterpret_cast<int*>(std::uintptr_t{16});
   *nowhere = 1;
 #endif
+  MisbehaveInFrame();
 #if defined(TEST_PLUGIN_NEEDS_INPUT)
   return DrawInput(frame);
 #else
@@ -250,6 +292,11 @@ FFWord Frame(Instance& instance, const ProcessOpenGLStruct& frame) {
 }  // namespace
 
 extern "C" TEST_PLUGIN_EXPORT FFWord plugMain(FFUInt32 code, FFWord input, FFWord id) {
+#if defined(TEST_PLUGIN_FAULT_WRITES_STDOUT)
+  // Chatter on standard output, buffered and not, in every call.
+  std::printf("plugMain %u\n", static_cast<unsigned>(code));
+  std::fputs("{\"not\": \"json\"\n", stdout);
+#endif
   switch (code) {
     case FF_GETINFO: return Information();
     case FF_GETEXTENDEDINFO: return ExtendedInformation();
