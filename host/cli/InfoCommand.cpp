@@ -12,10 +12,14 @@
 namespace cli {
 
 const char kInfoUsage[] =
-    "Usage: ffgl-host info PLUGIN [--json]\n"
+    "Usage: ffgl-host info PLUGIN [--json] [--watchdog SECONDS]\n"
     "Prints the plugin's information and extended records, every parameter (index, name,\n"
     "type, default, display text on a fresh instance), its capabilities and input status.\n"
-    "  --json   one JSON object instead of tables\n";
+    "The plugin runs in a child process; what it prints is left out of the output.\n"
+    "  --json                one JSON object instead of tables\n"
+    "  --watchdog SECONDS    a plugin call that takes longer has hung (default 20; 0: no\n"
+    "                        limit)\n"
+    "  --in-process          run the plugin in this process (no isolation, no watchdog)\n";
 
 namespace {
 

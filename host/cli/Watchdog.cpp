@@ -3,10 +3,10 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
-#include <thread>
 
 #include "host/cli/CrashGuard.h"
 #include "host/cli/Isolation.h"
+#include "host/cli/System.h"
 #include "host/loader/PluginCallScope.h"
 
 namespace cli {
@@ -15,6 +15,8 @@ namespace {
 std::atomic<const char*> running{nullptr};
 std::atomic<long long> startedAt{0};
 std::atomic<int> depth{0};
+std::atomic<long long> limit{0};
+char text[64];
 
 long long Now() {
   return std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -32,23 +34,21 @@ void Ends() {
   if (depth.fetch_sub(1) == 1) running.store(nullptr);
 }
 
+void Look() {
+  const char* what = running.load();
+  if (what != nullptr && Now() - startedAt.load() > limit.load()) {
+    guard_detail::OnPluginHang(text, what);
+  }
+}
+
 }  // namespace
 
 void StartWatchdog(double seconds) {
   if (!(seconds > 0)) return;
-  host::ObservePluginRuns(Begins, Ends);
-  const auto limit = static_cast<long long>(seconds * 1000.0);
-  static char text[64];
   std::snprintf(text, sizeof text, "did not return within %g s", seconds);
-  std::thread([limit] {
-    for (;;) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
-      const char* what = running.load();
-      if (what != nullptr && Now() - startedAt.load() > limit) {
-        guard_detail::OnPluginHang(text, what);
-      }
-    }
-  }).detach();
+  limit.store(static_cast<long long>(seconds * 1000.0));
+  host::ObservePluginRuns(Begins, Ends);
+  RunEvery(50, Look);
 }
 
 }  // namespace cli
