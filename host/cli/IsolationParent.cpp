@@ -172,9 +172,10 @@ std::string StrayOutput(const std::string& bytes) {
 int ReportValidate(ChildRun& run, const std::string& fault, const std::string& where, bool json,
                    const ChildEnd& end) {
   const std::string& stray = run.channels[kChildPluginOutput];
-  if (fault.empty() && stray.empty() && (run.checks == nullptr || !run.summaryWanted)) {
-    // The child's own failure (a message already given) or its summary.
-    if (run.checks == nullptr) return end.status;
+  if (fault.empty() && stray.empty()) {
+    // The summary, or the child's own failure (its message already given).
+    if (run.checks != nullptr && run.summaryWanted) return run.checks->Summary();
+    return end.status;
   }
   if (run.checks == nullptr) run.checks = std::make_unique<Checklist>(json, "", "");
   if (!fault.empty()) {
