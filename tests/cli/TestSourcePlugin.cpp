@@ -129,6 +129,8 @@ void MisbehaveInFrame() {
       static int* volatile nowhere = reinterpret_cast<int*>(std::uintptr_t{16});
       *nowhere = 1;
     }).detach();
+    // The host is inside this call when the thread's fault ends the process.
+    std::this_thread::sleep_for(std::chrono::seconds(5));
   }
 #endif
 }
