@@ -19,7 +19,8 @@ const char kInfoUsage[] =
     "  --json                one JSON object instead of tables\n"
     "  --watchdog SECONDS    a plugin call that takes longer has hung (default 20; 0: no\n"
     "                        limit)\n"
-    "  --in-process          run the plugin in this process (no isolation, no watchdog)\n";
+    "  --in-process          run the plugin in this process: a crash, exit or hang ends\n"
+    "                        the run with one message instead\n";
 
 namespace {
 

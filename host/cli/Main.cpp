@@ -55,7 +55,7 @@ const Command kCommands[] = {
 };
 
 // The command in a child process, or here with the plugin's output kept off
-// standard output (and render's watchdog).
+// standard output and the watchdog on its calls.
 int Run(const Command& command, std::vector<std::string> words) {
   cli::IsolationOptions isolation;
   std::string error;
@@ -66,9 +66,8 @@ int Run(const Command& command, std::vector<std::string> words) {
     return cli::RunInChild(command.name, words, isolation);
   }
   cli::PreparePluginProcess();
-  if (!cli::IsChild() && std::strcmp(command.name, "render") == 0) {
-    cli::StartWatchdog(isolation.watchdogSeconds);
-  }
+  // A child's calls are watched by its parent.
+  if (!cli::IsChild()) cli::StartWatchdog(isolation.watchdogSeconds);
   const int status = command.run(words);
   cli::FinishChild(status);
   return status;
