@@ -68,11 +68,13 @@ std::unique_ptr<PluginLibrary> PluginLibrary::Load(const std::string& path, std:
     dl_iterate_phdr(FindCode, &search);
     library->codeBegin_ = search.begin;
     library->codeEnd_ = search.end;
+    NotePluginCode(search.begin, search.end);
   }
   return library;
 }
 
 PluginLibrary::~PluginLibrary() {
+  ForgetPluginCode(codeBegin_);
   PluginCallScope unloading(kUnloading);
   dlclose(handle_);
 }

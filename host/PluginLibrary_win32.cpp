@@ -45,10 +45,12 @@ std::unique_ptr<PluginLibrary> PluginLibrary::Load(const std::string& path, std:
   const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(image + dos->e_lfanew);
   library->codeBegin_ = image;
   library->codeEnd_ = image + nt->OptionalHeader.SizeOfImage;
+  NotePluginCode(library->codeBegin_, library->codeEnd_);
   return library;
 }
 
 PluginLibrary::~PluginLibrary() {
+  ForgetPluginCode(codeBegin_);
   PluginCallScope unloading(kUnloading);
   FreeLibrary(static_cast<HMODULE>(handle_));
 }

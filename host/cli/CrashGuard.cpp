@@ -62,7 +62,8 @@ void WriteCrashLine(const char* fault, const char* call) {
 const char* MessagePrefix() { return prefix; }
 
 const char* CallPreposition(const char* call) {
-  return call == host::kLoading || call == host::kUnloading ? " " : " in ";
+  return call == host::kLoading || call == host::kUnloading || call == host::kOwnThread ? " "
+                                                                                       : " in ";
 }
 
 namespace {

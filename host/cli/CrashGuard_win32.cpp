@@ -35,6 +35,9 @@ LONG WINAPI OnUnhandledException(EXCEPTION_POINTERS* exception) {
   if (exception == nullptr) return EXCEPTION_CONTINUE_SEARCH;
   const DWORD code = exception->ExceptionRecord->ExceptionCode;
   const char* name = FaultName(code);
+  if (call == nullptr && host::IsPluginCode(exception->ExceptionRecord->ExceptionAddress)) {
+    call = host::kOwnThread;
+  }
   if (call == nullptr) {
     if (name != nullptr) guard_detail::OnFaultOutsideCalls(name);
     return EXCEPTION_CONTINUE_SEARCH;

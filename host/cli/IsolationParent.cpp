@@ -20,7 +20,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-const char kOwnThread[] = "on a thread of its own";
+const char* const kOwnThread = host::kOwnThread;
 
 std::vector<std::string> Fields(const std::string& text) {
   std::vector<std::string> fields(1);
@@ -96,7 +96,10 @@ void Apply(char kind, const std::vector<std::string>& fields, ChildRun& run) {
       run.crashFault = first;
       run.crashCall = second;
       break;
-    case 'T': run.threadFault = first; break;
+    case 'T':
+      // The first: a sanitizer's own report of it ends in a second (abort).
+      if (run.threadFault.empty()) run.threadFault = first;
+      break;
     case 'D':
       run.done = true;
       run.doneStatus = std::atoi(first.c_str());

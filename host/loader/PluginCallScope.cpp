@@ -6,6 +6,7 @@ namespace host {
 
 const char kLoading[] = "while loading";
 const char kUnloading[] = "at unload";
+const char kOwnThread[] = "on a thread of its own";
 
 namespace {
 
@@ -18,7 +19,39 @@ std::atomic<PluginRunBegins> observerBegins{nullptr};
 std::atomic<PluginRunEnds> observerEnds{nullptr};
 std::atomic<const char*> phase{nullptr};
 
+// A few libraries at once: play holds a new build while the old one runs.
+constexpr int kCodeRanges = 4;
+std::atomic<const char*> codeBegins[kCodeRanges];
+std::atomic<const char*> codeEnds[kCodeRanges];
+
 }  // namespace
+
+void NotePluginCode(const void* begin, const void* end) {
+  if (begin == nullptr) return;
+  for (int i = 0; i < kCodeRanges; ++i) {
+    const char* expected = nullptr;
+    if (codeBegins[i].compare_exchange_strong(expected, static_cast<const char*>(begin))) {
+      codeEnds[i].store(static_cast<const char*>(end));
+      return;
+    }
+  }
+}
+
+void ForgetPluginCode(const void* begin) {
+  for (int i = 0; i < kCodeRanges; ++i) {
+    const char* expected = static_cast<const char*>(begin);
+    if (begin != nullptr && codeBegins[i].compare_exchange_strong(expected, nullptr)) return;
+  }
+}
+
+bool IsPluginCode(const void* address) {
+  const auto* at = static_cast<const char*>(address);
+  for (int i = 0; i < kCodeRanges; ++i) {
+    const char* begin = codeBegins[i].load();
+    if (begin != nullptr && at >= begin && at < codeEnds[i].load()) return true;
+  }
+  return false;
+}
 
 void SendPluginOutputTo(int descriptor) {
   if (hostOutput.load() < 0) hostOutput.store(output_detail::Duplicate(1));

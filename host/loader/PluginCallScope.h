@@ -21,6 +21,15 @@ void ObservePluginRuns(PluginRunBegins begins, PluginRunEnds ends);
 // Names for the scopes that are not plugMain calls.
 extern const char kLoading[];    // "while loading"
 extern const char kUnloading[];  // "at unload"
+// Where a fault in the plugin's code outside every call happened.
+extern const char kOwnThread[];  // "on a thread of its own"
+
+// The code of a loaded plugin library, so that a fault outside every call
+// can still be told to be the plugin's (a thread of its own). Safe to ask
+// from a fatal-signal handler.
+void NotePluginCode(const void* begin, const void* end);
+void ForgetPluginCode(const void* begin);
+bool IsPluginCode(const void* address);
 
 // The phase a crash outside any call happened in (kLoading, kUnloading), or
 // null. Safe to read from a fatal-signal handler.

@@ -55,6 +55,8 @@ TEST(HostilePlugins, EachFaultEndsInAMessageOrAFailLine) {
       // The sanitizer build reports the fault itself and aborts.
       {"CRASHES_ON_OWN_THREAD", {"validate", "--cycles", "2"}, 1,
        ") on a thread of its own\n\n8 of 9 checks passed, 1 failed"},
+      {"CRASHES_ON_OWN_THREAD", {"render", "-o", "thread.png"}, 3,
+       "ffgl-host render: the plugin crashed (segmentation fault) on a thread of its own"},
       {"CRASHES_AT_UNLOAD", {"validate", "--cycles", "2"}, 1,
        "FAIL  plugin unloaded: the plugin crashed (segmentation fault) at unload\n\n13 of 14"},
       {"CRASHES_AT_UNLOAD", {"info", "--json"}, 3,
