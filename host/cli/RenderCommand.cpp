@@ -187,20 +187,20 @@ int RunRender(const std::vector<std::string>& words) {
   const bool hostTime = !options.realtime && description.supportsHostTime;
   const bool realClock = !hostTime && steering == nullptr;
 
-  // The output is set up before the instance is made: on the real clock its
-  // set-up time would otherwise count against the first frame.
-  auto sink = MakeFrameSink(out, error);
-  if (sink == nullptr) return Fail(error);
-  EncoderQueue encoder(*sink);
-
   auto instance =
       host::PluginInstance::Create(host.session->Library(), out.width, out.height, error);
   if (instance == nullptr) return Fail(error);
-  const auto created = std::chrono::steady_clock::now();
   bool usage = false;
   if (!ApplySettings(*host.session, *instance, options.settings, error, usage)) {
     return usage ? UsageError("render", error) : Fail(error);
   }
+
+  auto sink = MakeFrameSink(out, error);
+  if (sink == nullptr) return Fail(error);
+  EncoderQueue encoder(*sink);
+  // Real-clock frames are paced from here: the output's set-up time shifts
+  // every frame alike, which leaves the motion even, so it is no lateness.
+  const auto created = std::chrono::steady_clock::now();
 
   const bool progress = IsTerminal(stderr);
   const std::chrono::milliseconds testDelay = TestFrameDelay();
