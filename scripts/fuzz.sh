@@ -1,18 +1,20 @@
 #!/usr/bin/env bash
-# The bounded fuzz run of CI: builds the three fuzz targets with clang
-# (libFuzzer, address and undefined-behaviour sanitizers, leak checks), runs
-# each from its seed corpus for a fixed number of executions, all at once,
-# and prints executions and coverage. Exits non-zero on any finding; the
+# The bounded fuzz run of CI: builds the fuzz targets with clang (libFuzzer,
+# address and undefined-behaviour sanitizers, leak checks), runs each from
+# its seed corpus for a fixed number of executions, all at once, and prints
+# executions and coverage. Exits non-zero on any finding; the
 # input that caused it is kept under the build folder's findings/.
 #
-#   scripts/fuzz.sh                   500,000 executions of each target
-#   FUZZ_RUNS=2000000 scripts/fuzz.sh executions per target
+#   scripts/fuzz.sh                   about two and a half million executions in all
+#   FUZZ_RUNS=2000000 scripts/fuzz.sh executions per plugin target
+#   FUZZ_PICTURE_RUNS=N               executions of the picture reader
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 build=${FUZZ_BUILD:-build/fuzz}
 runs=${FUZZ_RUNS:-500000}
-targets=(plugmain fragment_text description)
+picture_runs=${FUZZ_PICTURE_RUNS:-1000000}
+targets=(plugmain fragment_text description png_reader)
 
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
@@ -30,7 +32,9 @@ for target in "${targets[@]}"; do
   mkdir -p "$work/$target"
   # The corpus folder in the repository is only read: new inputs go to the
   # scratch folder first named.
-  "$build/tests/fuzz/fuzz_$target" -runs="$runs" -max_len=4096 -print_final_stats=1 \
+  target_runs=$runs
+  [[ $target == png_reader ]] && target_runs=$picture_runs
+  "$build/tests/fuzz/fuzz_$target" -runs="$target_runs" -max_len=4096 -print_final_stats=1 \
     -artifact_prefix="$findings/$target-" "$work/$target" "tests/fuzz/corpus/$target" \
     >"$work/$target.log" 2>&1 &
   pids+=($!)

@@ -18,6 +18,7 @@
 #include "host/cli/HeadlessHost.h"
 #include "host/cli/ParameterSettings.h"
 #include "host/cli/TextTable.h"
+#include "host/image/FileBytes.h"
 #include "host/loader/PluginTime.h"
 
 namespace cli {
@@ -68,13 +69,13 @@ void RunBlock(int frames, Draw draw, Series& series) {
   series.blockMeans.push_back(total / frames);
 }
 
-bool ReadText(const std::string& path, std::string& text) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return false;
-  std::ostringstream contents;
-  contents << file.rdbuf();
-  text = contents.str();
-  return static_cast<bool>(file) || file.eof();
+// A fragment text is kilobytes; a device or pipe without end is refused.
+bool ReadText(const std::string& path, std::string& text, std::string& reason) {
+  constexpr std::size_t kLongestText = 4 * 1024 * 1024;
+  std::vector<std::uint8_t> bytes;
+  if (!host::ReadFileBytes(path, kLongestText, bytes, reason)) return false;
+  text.assign(bytes.begin(), bytes.end());
+  return true;
 }
 
 struct BenchOptions {
@@ -121,8 +122,8 @@ struct BenchSetup {
 // 0 or the exit status.
 int SetUpBench(const BenchOptions& options, BenchSetup& setup) {
   std::string error;
-  if (options.hasBaseline && !ReadText(options.baselinePath, setup.fragmentText)) {
-    return Fail("cannot read baseline fragment '" + options.baselinePath + "'");
+  if (options.hasBaseline && !ReadText(options.baselinePath, setup.fragmentText, error)) {
+    return Fail("cannot read baseline fragment '" + options.baselinePath + "': " + error);
   }
   if (!setup.host.Start(options.plugin, error)) return Fail(error);
   const host::PluginSession& session = *setup.host.session;

@@ -4,6 +4,7 @@
 
 #include "host/loader/CrashGuard.h"
 #include "host/cli/HeadlessHost.h"
+#include "host/cli/Isolation.h"
 #include "host/cli/TextTable.h"
 
 namespace cli {
@@ -37,6 +38,8 @@ Checklist::Checklist(bool json, std::string plugin, std::string context) : json_
   }
   active = this;
   SetCrashReporter(ReportCrash);
+  // In a child process the parent keeps the list and prints it.
+  SendToParent('H', {json ? "1" : "0", plugin, context});
 }
 
 Checklist::~Checklist() {
@@ -44,6 +47,7 @@ Checklist::~Checklist() {
 }
 
 void Checklist::Print(const std::string& text) const {
+  if (IsChild()) return;
   std::fputs(text.c_str(), stdout);
   // Flushed at once: a crash report writes past the C library's buffer.
   std::fflush(stdout);
@@ -51,6 +55,7 @@ void Checklist::Print(const std::string& text) const {
 
 void Checklist::Run(const std::string& name, const std::function<std::string()>& check) {
   current_ = name;
+  SendToParent('R', {name});
   const bool first = passed_ + failed_ == 0;
   // Prepared before the check runs, for a crash inside it.
   crashSummary_ = "\n" + SummaryLine(passed_, failed_ + 1) + "; the checks after it did not run\n";
@@ -65,6 +70,7 @@ void Checklist::Run(const std::string& name, const std::function<std::string()>&
 }
 
 void Checklist::Record(const std::string& name, const std::string& failure) {
+  SendToParent('C', {name, failure});
   const bool first = passed_ + failed_ == 0;
   if (failure.empty()) {
     ++passed_;
@@ -81,6 +87,7 @@ void Checklist::Record(const std::string& name, const std::string& failure) {
 }
 
 int Checklist::Summary() const {
+  SendToParent('S', {});
   if (json_) {
     Print(jsonSoFar_ + JsonEnd(passed_, failed_));
   } else {
@@ -90,6 +97,7 @@ int Checklist::Summary() const {
 }
 
 int Checklist::ReportCrash(const char* fault, const char* call) {
+  if (IsChild()) return ReportCrashToParent(fault, call);
   const Checklist* list = active;
   if (list == nullptr || list->current_.empty()) {
     // Outside any check: the one-line report, with validate's status.
@@ -101,7 +109,8 @@ int Checklist::ReportCrash(const char* fault, const char* call) {
     WriteRaw(1, list->jsonSoFar_.c_str());
     WriteRaw(1, list->crashSummary_.c_str());
     WriteRaw(1, fault);
-    WriteRaw(1, ") in ");
+    WriteRaw(1, ")");
+    WriteRaw(1, CallPreposition(call));
     WriteRaw(1, call);
     WriteRaw(1, "\"}");
     WriteRaw(1, list->crashTail_.c_str());
@@ -110,7 +119,8 @@ int Checklist::ReportCrash(const char* fault, const char* call) {
     WriteRaw(1, list->current_.c_str());
     WriteRaw(1, ": the plugin crashed (");
     WriteRaw(1, fault);
-    WriteRaw(1, ") in ");
+    WriteRaw(1, ")");
+    WriteRaw(1, CallPreposition(call));
     WriteRaw(1, call);
     WriteRaw(1, "\n");
     WriteRaw(1, list->crashSummary_.c_str());

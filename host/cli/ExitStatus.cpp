@@ -2,13 +2,15 @@
 
 #include <cstdio>
 
+#include "host/cli/TextTable.h"
 #include "host/loader/CrashGuard.h"
 
 namespace cli {
 
 int Fail(const std::string& message, int status) {
   EndProgressLine();
-  std::fprintf(stderr, "%s%s\n", MessagePrefix(), message.c_str());
+  // One line whatever a file or a plugin put into the message.
+  std::fprintf(stderr, "%s%s\n", MessagePrefix(), ShownText(message).c_str());
   return status;
 }
 

@@ -1,6 +1,8 @@
 #include "host/cli/HeadlessHost.h"
 
 #include "host/gl/FrameState.h"
+#include "host/loader/CrashGuard.h"
+#include <cstdio>
 
 namespace cli {
 

@@ -13,10 +13,15 @@
 namespace cli {
 
 const char kInfoUsage[] =
-    "Usage: ffgl-host info PLUGIN [--json]\n"
+    "Usage: ffgl-host info PLUGIN [--json] [--watchdog SECONDS]\n"
     "Prints the plugin's information and extended records, every parameter (index, name,\n"
     "type, default, display text on a fresh instance), its capabilities and input status.\n"
-    "  --json   one JSON object instead of tables\n";
+    "The plugin runs in a child process; what it prints is left out of the output.\n"
+    "  --json                one JSON object instead of tables\n"
+    "  --watchdog SECONDS    a plugin call that takes longer has hung (default 20; 0: no\n"
+    "                        limit)\n"
+    "  --in-process          run the plugin in this process: a crash, exit or hang ends\n"
+    "                        the run with one message instead\n";
 
 namespace {
 

@@ -8,6 +8,7 @@
 #include "host/cli/Commands.h"
 #include "host/loader/CrashGuard.h"
 #include "host/cli/HeadlessHost.h"
+#include "host/cli/Isolation.h"
 #include "host/output/System.h"
 
 namespace {
@@ -42,15 +43,35 @@ struct Command {
   const char* name;
   int (*run)(const std::vector<std::string>&);
   const char* usage;
+  bool isolated;  // the plugin runs in a child process unless --in-process
 };
 
 const Command kCommands[] = {
-    {"info", cli::RunInfo, cli::kInfoUsage},
-    {"validate", cli::RunValidate, cli::kValidateUsage},
-    {"render", cli::RunRender, cli::kRenderUsage},
-    {"bench", cli::RunBench, cli::kBenchUsage},
-    {"play", cli::RunPlay, cli::kPlayUsage},
+    {"info", cli::RunInfo, cli::kInfoUsage, true},
+    {"validate", cli::RunValidate, cli::kValidateUsage, true},
+    {"render", cli::RunRender, cli::kRenderUsage, false},
+    {"bench", cli::RunBench, cli::kBenchUsage, false},
+    {"play", cli::RunPlay, cli::kPlayUsage, false},
 };
+
+// The command in a child process, or here with the plugin's output kept off
+// standard output and the watchdog on its calls.
+int Run(const Command& command, std::vector<std::string> words) {
+  cli::IsolationOptions isolation;
+  std::string error;
+  if (!cli::TakeIsolationOptions(words, isolation, error)) {
+    return cli::UsageError(command.name, error);
+  }
+  if (command.isolated && !isolation.inProcess) {
+    return cli::RunInChild(command.name, words, isolation);
+  }
+  cli::PreparePluginProcess();
+  // A child's calls are watched by its parent.
+  if (!cli::IsChild()) cli::StartWatchdog(isolation.watchdogSeconds);
+  const int status = command.run(words);
+  cli::FinishChild(status);
+  return status;
+}
 
 bool WantsHelp(const std::vector<std::string>& words) {
   for (const auto& word : words) {
@@ -79,7 +100,7 @@ int main(int argc, char** argv) {
       return 0;
     }
     cli::InstallCrashGuard(command.name);
-    return command.run(words);
+    return Run(command, words);
   }
   std::fprintf(stderr, "ffgl-host: unknown command '%s' (see 'ffgl-host --help')\n", argv[1]);
   return cli::kExitUsage;

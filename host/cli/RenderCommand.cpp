@@ -31,7 +31,7 @@ const char kRenderUsage[] =
     "Each file is written under a temporary name beside it and renamed when complete, so\n"
     "a failure, a crash or Ctrl-C leaves no partial file. Into a folder, the frames of an\n"
     "earlier render (files named frame-NNNNNN.png) are removed first; nothing else there\n"
-    "is touched.\n"
+    "is touched; a second render into a folder being rendered into stops at once.\n"
     "  --size WxH          frame size (default 1280x720)\n"
     "  --frames N          number of frames (default 1)\n"
     "  --fps F             frame rate (default 30): frame k shows the plugin at\n"
@@ -47,6 +47,8 @@ const char kRenderUsage[] =
     "                      least the plugin's minimum inputs, at most its maximum);\n"
     "                      16-bit samples are scaled to 8 bits, colours unchanged\n"
     "  --sheet COLUMNS     tile all frames into one .png contact sheet\n"
+    "  --watchdog SECONDS  a plugin call that takes longer ends the render as a crash\n"
+    "                      (default 20; 0: no limit)\n"
     "  -o OUTPUT           where the frames go (required)\n"
     "Time: a plugin that takes the host's time gets each frame's time through\n"
     "FF_SETTIME; for one that reads its own clock, that library's clock imports are\n"
@@ -60,6 +62,9 @@ const char kRenderUsage[] =
     "accepts it), 130 interrupted (Ctrl-C).\n";
 
 namespace {
+
+// About 31 years: far beyond any render, well within the clocks' ticks.
+constexpr double kLatestFrameTime = 1e9;
 
 struct RenderOptions {
   std::string plugin;
@@ -107,6 +112,12 @@ bool ParseRenderOptions(const std::vector<std::string>& words, RenderOptions& op
   if (!arguments.TakePlugin(options.plugin, error)) return false;
   if (!hasOutput || out.path.empty()) {
     error = "needs -o OUTPUT";
+    return false;
+  }
+  // Times are turned into clock ticks: the last frame's must fit them.
+  if (!(options.start + (out.frames - 1) / out.fps <= kLatestFrameTime)) {
+    error = "the last frame's time would be beyond 1e9 seconds; use a larger --fps or a "
+            "smaller --start";
     return false;
   }
   return ClassifyOutput(out, error);
@@ -189,10 +200,13 @@ int SetUpRender(const RenderOptions& options, RenderSetup& setup) {
   setup.time->PaceRealClock(0.5 / out.fps);
   setup.instance = host::PluginInstance::Create(session.Library(), out.width, out.height, error);
   if (setup.instance == nullptr) return Fail(error);
-  setup.time->Started();
   if (!ApplySettings(*setup.instance, setup.settings, error)) return Fail(error);
   setup.sink = MakeFrameSink(out, error);
-  return setup.sink != nullptr ? 0 : Fail(error);
+  if (setup.sink == nullptr) return Fail(error);
+  // Real-clock frames are paced from here: the output's set-up time shifts
+  // every frame alike, which leaves the motion even, so it is no lateness.
+  setup.time->Started();
+  return 0;
 }
 
 // Each frame at its time, into the output; 0 or the exit status.

@@ -5,6 +5,7 @@
 #include "host/cli/TextTable.h"
 #include "host/loader/TypeNames.h"
 #include "host/cli/ValidateChecks.h"
+#include "host/loader/PluginMemory.h"
 
 namespace cli {
 namespace {
@@ -14,10 +15,13 @@ bool SameBits(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 }  // namespace
 
 std::string CheckInformation(const host::PluginLibrary& plugin) {
-  const auto* first = reinterpret_cast<const PluginInfoStruct*>(plugin.Call(FF_GETINFO));
-  const auto* second = reinterpret_cast<const PluginInfoStruct*>(plugin.Call(FF_GETINFO));
-  if (first == nullptr || host::IsFail(reinterpret_cast<FFWord>(first))) return "no record";
-  if (second == nullptr || std::memcmp(first, second, sizeof *first) != 0) {
+  PluginInfoStruct records[2]{};
+  if (!host::CopyPluginRecord(plugin.Call(FF_GETINFO), records[0])) return "no readable record";
+  if (!host::CopyPluginRecord(plugin.Call(FF_GETINFO), records[1])) {
+    return "a second FF_GETINFO gives no readable record";
+  }
+  const PluginInfoStruct* first = &records[0];
+  if (std::memcmp(first, &records[1], sizeof *first) != 0) {
     return "a second FF_GETINFO gives a different record";
   }
   if (first->APIMajorVersion != 1) {
@@ -108,7 +112,7 @@ std::string CheckFreshInstance(const host::PluginSession& session,
   Finding finding;
   for (const auto& p : session.Description().parameters) {
     const FFWord word = instance.Get(p.index);
-    if (host::IsFail(word) && !p.isText) {
+    if (host::IsFail(word)) {
       finding.Note("FF_GETPARAMETER refused parameter " + std::to_string(p.index));
     } else if (p.isText) {
       if (host::PluginText(reinterpret_cast<const char*>(word)) != p.defaultText) {

@@ -15,16 +15,24 @@
 namespace cli {
 
 const char kValidateUsage[] =
-    "Usage: ffgl-host validate PLUGIN [--cycles N] [--json]\n"
+    "Usage: ffgl-host validate PLUGIN [--cycles N] [--json] [--watchdog SECONDS]\n"
     "Checks the plugin through plugMain: describing codes answered consistently, unknown\n"
     "codes refused, parameters round-trip, instances created and destroyed many times,\n"
     "frames with and without inputs, and the host's OpenGL state (framebuffer binding,\n"
     "viewport, active texture unit, current program, texture bindings, GL_TEXTURE_2D\n"
-    "enable) left as the host set it. Prints PASS or FAIL per check and a summary; exits\n"
-    "0 only when all pass, 1 when any fails. A plugin that crashes fails the check it\n"
-    "crashed in, naming the plugMain call; the summary follows and the run ends.\n"
-    "  --cycles N   instance create/destroy cycles (default 100)\n"
-    "  --json       one JSON object (plugin, context, checks, passed, failed) instead\n";
+    "enable, blending and its function, scissor test and box, colour mask, depth test\n"
+    "and mask, matrix mode, modelview and texture matrices) left as the host set it.\n"
+    "Prints PASS or FAIL per check and a summary; exits\n"
+    "0 only when all pass, 1 when any fails. The plugin runs in a child process: one\n"
+    "that crashes (on any thread, while loading, at unload), exits, hangs or prints on\n"
+    "standard output fails the check it did it in, naming the plugMain call; the summary\n"
+    "follows and the run ends.\n"
+    "  --cycles N            instance create/destroy cycles (default 100)\n"
+    "  --json                one JSON object (plugin, context, checks, passed, failed)\n"
+    "  --watchdog SECONDS    a plugin call that takes longer has hung (default 20; 0: no\n"
+    "                        limit)\n"
+    "  --in-process          run the plugin in this process: a crash, exit or hang ends\n"
+    "                        the run with one message instead\n";
 
 namespace {
 

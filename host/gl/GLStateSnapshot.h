@@ -1,6 +1,9 @@
 // The host-side OpenGL state a plugin's frame must leave as it found it:
-// framebuffer bindings, viewport, active texture unit, current program, and
-// the 2D texture binding and GL_TEXTURE_2D enable of units 0 and 1.
+// framebuffer bindings, viewport, active texture unit, current program, the
+// 2D texture binding and GL_TEXTURE_2D enable of units 0 and 1, and what the
+// host's own drawing relies on: blending and its function, the scissor test
+// and box, the colour mask, the depth test and mask, the matrix mode, and the
+// modelview and texture (units 0 and 1) matrices.
 #pragma once
 
 #include <string>
@@ -17,6 +20,16 @@ struct GLStateSnapshot {
   GLint program = 0;
   GLint texture2D[2] = {0, 0};
   GLint texture2DEnabled[2] = {0, 0};
+  GLint blendEnabled = 0;
+  GLint blendFunction[4] = {0, 0, 0, 0};  // source and destination, colour then alpha
+  GLint scissorEnabled = 0;
+  GLint scissorBox[4] = {0, 0, 0, 0};
+  GLint colourMask[4] = {0, 0, 0, 0};
+  GLint depthTestEnabled = 0;
+  GLint depthMask = 0;
+  GLint matrixMode = 0;
+  GLfloat modelview[16] = {};
+  GLfloat textureMatrix[2][16] = {};
 
   // Reads the current state; leaves the active unit as it was.
   static GLStateSnapshot Capture(const HostGL& gl);

@@ -2,9 +2,12 @@
 
 #include <atomic>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "host/ExitStatus.h"
+#include "host/loader/PluginCallScope.h"
+#include "host/loader/PluginLibrary.h"
 
 namespace cli {
 namespace {
@@ -28,6 +31,7 @@ int OneLineReport(const char* fault, const char* call) {
 }
 
 std::atomic<CrashReporter> reporter{OneLineReport};
+std::atomic<OutsideFaultListener> outsideListener{nullptr};
 
 // Stops ffmpeg first: it may still be writing into a temporary file.
 void CleanUp() {
@@ -43,20 +47,41 @@ void CleanUp() {
 
 void SetCrashReporter(CrashReporter report) { reporter.store(report); }
 
+void SetOutsideFaultListener(OutsideFaultListener listener) { outsideListener.store(listener); }
+
 void WriteCrashLine(const char* fault, const char* call) {
   WriteRaw(2, MessagePrefix());
   WriteRaw(2, "the plugin crashed (");
   WriteRaw(2, fault);
-  WriteRaw(2, ") in ");
+  WriteRaw(2, ")");
+  WriteRaw(2, CallPreposition(call));
   WriteRaw(2, call);
   WriteRaw(2, "\n");
 }
 
 const char* MessagePrefix() { return prefix; }
 
+const char* CallPreposition(const char* call) {
+  return call == host::kLoading || call == host::kUnloading || call == host::kOwnThread ? " "
+                                                                                       : " in ";
+}
+
+namespace {
+
+// exit() inside the plugin's code ends the process as a crash would, with
+// its report, not as the host's own success.
+void OnExit() {
+  const char* call = host::PluginCallInProgress();
+  if (call == nullptr) call = host::PluginPhaseInProgress();
+  if (call != nullptr) guard_detail::OnPluginCrash("called exit", call);
+}
+
+}  // namespace
+
 void InstallCrashGuard(const char* command) {
   std::snprintf(prefix, sizeof prefix, "ffgl-host %s: ", command);
   guard_detail::InstallHandlers();
+  std::atexit(OnExit);
 }
 
 int RegisterTemporary(const std::string& path) {
@@ -89,8 +114,28 @@ namespace guard_detail {
 void OnPluginCrash(const char* fault, const char* call) {
   // A second fault while reporting the first ends the process at once.
   if (handling.exchange(true)) ExitNow(kExitCrash);
+  // The report goes to the host's own standard output, not the plugin's.
+  host::RestoreHostOutput();
   CleanUp();
   ExitNow(reporter.load()(fault, call));
+}
+
+void OnPluginHang(const char* what, const char* call) {
+  if (handling.exchange(true)) ExitNow(kExitCrash);
+  host::RestoreHostOutput();
+  CleanUp();
+  WriteRaw(2, MessagePrefix());
+  WriteRaw(2, "the plugin ");
+  WriteRaw(2, what);
+  WriteRaw(2, CallPreposition(call));
+  WriteRaw(2, call);
+  WriteRaw(2, "\n");
+  ExitNow(kExitCrash);
+}
+
+void OnFaultOutsideCalls(const char* fault) {
+  const OutsideFaultListener listener = outsideListener.load();
+  if (listener != nullptr) listener(fault);
 }
 
 void OnInterrupt(int status) {

@@ -19,8 +19,16 @@ void InstallCrashGuard(const char* command);
 // status.
 using CrashReporter = int (*)(const char* fault, const char* call);
 void SetCrashReporter(CrashReporter reporter);
-// The one-line report on standard error: "the plugin crashed (FAULT) in CALL".
+// The one-line report on standard error: "the plugin crashed (FAULT) in
+// CALL", or "... while loading" / "... at unload" outside any call.
 void WriteCrashLine(const char* fault, const char* call);
+// " in " before a plugMain call's name, " " before a phase ("while loading").
+const char* CallPreposition(const char* call);
+// Told of a fatal fault on a thread outside every plugin call, before the
+// platform's default handling ends the process (a child process tells its
+// parent). Runs inside the crash handler.
+using OutsideFaultListener = void (*)(const char* fault);
+void SetOutsideFaultListener(OutsideFaultListener listener);
 
 // Writes straight to standard output (1) or standard error (2); safe in a
 // crash handler. Whatever the C library still buffers is not written.
@@ -43,7 +51,10 @@ void EndProgressLine();
 namespace guard_detail {
 // Shared by the platform handlers.
 [[noreturn]] void OnPluginCrash(const char* fault, const char* call);
+// The watchdog's end of a call that does not return: "the plugin WHAT CALL".
+[[noreturn]] void OnPluginHang(const char* what, const char* call);
 [[noreturn]] void OnInterrupt(int status);
+void OnFaultOutsideCalls(const char* fault);
 // Per platform.
 void InstallHandlers();
 void RemoveFile(const char* path);

@@ -1,12 +1,14 @@
 #include <signal.h>
 #include <sys/wait.h>
+#include <ucontext.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 
-#include "host/loader/PluginLibrary.h"
 #include "host/loader/CrashGuard.h"
+#include "host/loader/PluginCallScope.h"
+#include "host/loader/PluginLibrary.h"
 
 namespace cli {
 namespace {
@@ -25,13 +27,34 @@ FatalSignal fatalSignals[] = {{SIGSEGV, "segmentation fault", {}},
 // A stack of its own, so a plugin that overflows its stack is reported too.
 alignas(16) char alternateStack[64 * 1024];
 
-void OnFatalSignal(int number, siginfo_t* info, void*) {
+// The faulting instruction's address, where this platform says it.
+const void* FaultingInstruction(void* context) {
+  const auto* machine = &static_cast<const ucontext_t*>(context)->uc_mcontext;
+#if defined(__x86_64__)
+  return reinterpret_cast<const void*>(machine->gregs[REG_RIP]);
+#elif defined(__i386__)
+  return reinterpret_cast<const void*>(machine->gregs[REG_EIP]);
+#elif defined(__aarch64__)
+  return reinterpret_cast<const void*>(machine->pc);
+#else
+  (void)machine;
+  return nullptr;
+#endif
+}
+
+void OnFatalSignal(int number, siginfo_t* info, void* context) {
   for (FatalSignal& fatal : fatalSignals) {
     if (fatal.number != number) continue;
     const char* call = host::PluginCallInProgress();
+    if (call == nullptr) call = host::PluginPhaseInProgress();
+    // Outside every call, in the plugin's own code: a thread of its own.
+    if (call == nullptr && context != nullptr && host::IsPluginCode(FaultingInstruction(context))) {
+      call = host::kOwnThread;
+    }
     if (call != nullptr) guard_detail::OnPluginCrash(fatal.name, call);
-    // Not the plugin's: whoever handled it before (a sanitizer, the
-    // default action) gets it, as if this handler were not there.
+    // Not in a call: whoever handled it before (a sanitizer, the default
+    // action) gets it, as if this handler were not there.
+    guard_detail::OnFaultOutsideCalls(fatal.name);
     sigaction(number, &fatal.previous, nullptr);
     if (info == nullptr || info->si_code <= 0) raise(number);
     return;  // a fault: the instruction runs again and faults again

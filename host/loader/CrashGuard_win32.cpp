@@ -7,8 +7,9 @@
 #include <cstring>
 #include <string>
 
-#include "host/loader/PluginLibrary.h"
 #include "host/loader/CrashGuard.h"
+#include "host/loader/PluginCallScope.h"
+#include "host/loader/PluginLibrary.h"
 
 namespace cli {
 namespace {
@@ -30,9 +31,17 @@ const char* FaultName(DWORD code) {
 // own faults is left alone.
 LONG WINAPI OnUnhandledException(EXCEPTION_POINTERS* exception) {
   const char* call = host::PluginCallInProgress();
-  if (call == nullptr || exception == nullptr) return EXCEPTION_CONTINUE_SEARCH;
+  if (call == nullptr) call = host::PluginPhaseInProgress();
+  if (exception == nullptr) return EXCEPTION_CONTINUE_SEARCH;
   const DWORD code = exception->ExceptionRecord->ExceptionCode;
   const char* name = FaultName(code);
+  if (call == nullptr && host::IsPluginCode(exception->ExceptionRecord->ExceptionAddress)) {
+    call = host::kOwnThread;
+  }
+  if (call == nullptr) {
+    if (name != nullptr) guard_detail::OnFaultOutsideCalls(name);
+    return EXCEPTION_CONTINUE_SEARCH;
+  }
   static char unknown[40];
   if (name == nullptr) {
     std::snprintf(unknown, sizeof unknown, "exception 0x%08lX", static_cast<unsigned long>(code));

@@ -1,5 +1,7 @@
 #include "host/loader/PluginLibrary.h"
 
+#include "host/loader/PluginCallScope.h"
+
 namespace host {
 namespace {
 
@@ -16,7 +18,11 @@ FFWord PluginLibrary::Call(FFUInt32 functionCode, FFWord inputValue, FFWord inst
   // Calls nest when a plugin is driven from inside another's call (tests).
   const char* outer = callInProgress;
   callInProgress = FunctionCodeName(functionCode);
-  const FFWord result = plugMain_(functionCode, inputValue, instanceId);
+  FFWord result = 0;
+  {
+    PluginCallScope scope(callInProgress);
+    result = plugMain_(functionCode, inputValue, instanceId);
+  }
   callInProgress = outer;
   return result;
 }

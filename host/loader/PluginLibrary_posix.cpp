@@ -3,6 +3,8 @@
 
 #include <fstream>
 
+#include "host/loader/LibraryFile.h"
+#include "host/loader/PluginCallScope.h"
 #include "host/loader/PluginLibrary.h"
 
 namespace host {
@@ -37,7 +39,16 @@ std::unique_ptr<PluginLibrary> PluginLibrary::Load(const std::string& path, std:
   }
   // A path without a slash would be searched for; a host means this file.
   const std::string loadPath = path.find('/') == std::string::npos ? "./" + path : path;
-  void* handle = dlopen(loadPath.c_str(), RTLD_NOW | RTLD_LOCAL);
+  std::string truncation;
+  if (!LibraryFileIsWhole(loadPath, truncation)) {
+    error = "'" + path + "' is not a plugin library that can be loaded (" + truncation + ")";
+    return nullptr;
+  }
+  void* handle = nullptr;
+  {
+    PluginCallScope loading(kLoading);
+    handle = dlopen(loadPath.c_str(), RTLD_NOW | RTLD_LOCAL);
+  }
   if (handle == nullptr) {
     const char* reason = dlerror();
     error = "'" + path + "' is not a plugin library that can be loaded" +
@@ -57,10 +68,15 @@ std::unique_ptr<PluginLibrary> PluginLibrary::Load(const std::string& path, std:
     dl_iterate_phdr(FindCode, &search);
     library->codeBegin_ = search.begin;
     library->codeEnd_ = search.end;
+    NotePluginCode(search.begin, search.end);
   }
   return library;
 }
 
-PluginLibrary::~PluginLibrary() { dlclose(handle_); }
+PluginLibrary::~PluginLibrary() {
+  ForgetPluginCode(codeBegin_);
+  PluginCallScope unloading(kUnloading);
+  dlclose(handle_);
+}
 
 }  // namespace host

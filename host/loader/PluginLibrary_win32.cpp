@@ -5,8 +5,9 @@
 
 #include <fstream>
 
-#include "host/loader/PluginLibrary.h"
 #include "host/files/OpenFile.h"
+#include "host/loader/PluginCallScope.h"
+#include "host/loader/PluginLibrary.h"
 
 namespace host {
 
@@ -17,8 +18,13 @@ std::unique_ptr<PluginLibrary> PluginLibrary::Load(const std::string& path, std:
   }
   // No "cannot find a DLL" dialog box for a library with missing imports.
   const UINT previousMode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
-  HMODULE handle = LoadLibraryA(path.c_str());
-  const DWORD reason = GetLastError();
+  HMODULE handle = nullptr;
+  DWORD reason = 0;
+  {
+    PluginCallScope loading(kLoading);
+    handle = LoadLibraryA(path.c_str());
+    reason = GetLastError();
+  }
   SetErrorMode(previousMode);
   if (handle == nullptr) {
     error = "'" + path + "' is not a plugin library that can be loaded (" +
@@ -39,9 +45,14 @@ std::unique_ptr<PluginLibrary> PluginLibrary::Load(const std::string& path, std:
   const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(image + dos->e_lfanew);
   library->codeBegin_ = image;
   library->codeEnd_ = image + nt->OptionalHeader.SizeOfImage;
+  NotePluginCode(library->codeBegin_, library->codeEnd_);
   return library;
 }
 
-PluginLibrary::~PluginLibrary() { FreeLibrary(static_cast<HMODULE>(handle_)); }
+PluginLibrary::~PluginLibrary() {
+  ForgetPluginCode(codeBegin_);
+  PluginCallScope unloading(kUnloading);
+  FreeLibrary(static_cast<HMODULE>(handle_));
+}
 
 }  // namespace host

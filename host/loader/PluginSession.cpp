@@ -5,21 +5,29 @@
 #include <cstring>
 
 #include "host/gl/HostFramebuffer.h"
+#include "host/loader/PluginMemory.h"
 
 namespace host {
 
 std::string FixedWidthText(const char* field, std::size_t width) {
-  if (field == nullptr) return std::string();
-  const void* end = std::memchr(field, '\0', width);
-  return std::string(field, end != nullptr ? static_cast<const char*>(end) - field : width);
+  return PluginText(field, width);
 }
 
 std::string PluginText(const char* text, std::size_t limit) {
-  if (text == nullptr) return std::string();
-  std::size_t length = 0;
-  while (length < limit && text[length] != '\0') ++length;
-  return std::string(text, length);
+  std::string copy;
+  return CopyPluginText(text, limit, copy) ? copy : std::string();
 }
+
+namespace {
+
+// A text a plugin's record points at: none (null) reads as empty; false
+// only when the address cannot be read.
+bool ReadRecordText(const char* address, std::string& text) {
+  text.clear();
+  return address == nullptr || CopyPluginText(address, 4096, text);
+}
+
+}  // namespace
 
 std::unique_ptr<PluginSession> PluginSession::Open(const std::string& path, std::string& error) {
   auto library = PluginLibrary::Load(path, error);
@@ -42,22 +50,31 @@ PluginSession::~PluginSession() { library_->Call(FF_DEINITIALISE); }
 
 bool PluginSession::Describe(std::string& error) {
   const PluginLibrary& plugin = *library_;
-  const auto* info = reinterpret_cast<const PluginInfoStruct*>(plugin.Call(FF_GETINFO));
+  const std::string who = "'" + plugin.Path() + "': ";
+  PluginInfoStruct info{};
+  if (!CopyPluginRecord(plugin.Call(FF_GETINFO), info)) {
+    error = who + "FF_GETINFO gives no information record that can be read";
+    return false;
+  }
   PluginDescription& d = description_;
-  d.name = FixedWidthText(info->PluginName, sizeof info->PluginName);
-  d.identifier = FixedWidthText(info->PluginUniqueID, sizeof info->PluginUniqueID);
-  d.apiMajor = info->APIMajorVersion;
-  d.apiMinor = info->APIMinorVersion;
-  d.type = info->PluginType;
+  d.name = FixedWidthText(info.PluginName, sizeof info.PluginName);
+  d.identifier = FixedWidthText(info.PluginUniqueID, sizeof info.PluginUniqueID);
+  d.apiMajor = info.APIMajorVersion;
+  d.apiMinor = info.APIMinorVersion;
+  d.type = info.PluginType;
 
   const FFWord extendedWord = plugin.Call(FF_GETEXTENDEDINFO);
   if (extendedWord != 0 && !IsFail(extendedWord)) {
-    const auto* extended = reinterpret_cast<const PluginExtendedInfoStruct*>(extendedWord);
+    PluginExtendedInfoStruct extended{};
+    if (!CopyPluginRecord(extendedWord, extended) ||
+        !ReadRecordText(extended.Description, d.description) ||
+        !ReadRecordText(extended.About, d.about)) {
+      error = who + "FF_GETEXTENDEDINFO gives a record or text that cannot be read";
+      return false;
+    }
     d.hasExtendedInfo = true;
-    d.pluginMajor = extended->PluginMajorVersion;
-    d.pluginMinor = extended->PluginMinorVersion;
-    d.description = PluginText(extended->Description);
-    d.about = PluginText(extended->About);
+    d.pluginMajor = extended.PluginMajorVersion;
+    d.pluginMinor = extended.PluginMinorVersion;
   }
 
   const FFWord count = plugin.Call(FF_GETNUMPARAMETERS);
@@ -70,15 +87,21 @@ bool PluginSession::Describe(std::string& error) {
     ParameterDescription p;
     p.index = i;
     const FFWord nameWord = plugin.Call(FF_GETPARAMETERNAME, i);
-    if (nameWord != 0 && !IsFail(nameWord)) {
-      p.name = FixedWidthText(reinterpret_cast<const char*>(nameWord), 16);
+    if (nameWord != 0 && !IsFail(nameWord) &&
+        !CopyPluginText(reinterpret_cast<const char*>(nameWord), 16, p.name)) {
+      error = who + "FF_GETPARAMETERNAME gives parameter " + std::to_string(i) +
+              " a name that cannot be read";
+      return false;
     }
     p.type = static_cast<FFUInt32>(plugin.Call(FF_GETPARAMETERTYPE, i));
     p.isText = p.type == FF_TYPE_TEXT;
     const FFWord defaultWord = plugin.Call(FF_GETPARAMETERDEFAULT, i);
     if (p.isText) {
-      if (defaultWord != 0 && !IsFail(defaultWord)) {
-        p.defaultText = PluginText(reinterpret_cast<const char*>(defaultWord));
+      if (defaultWord != 0 && !IsFail(defaultWord) &&
+          !CopyPluginText(reinterpret_cast<const char*>(defaultWord), 4096, p.defaultText)) {
+        error = who + "FF_GETPARAMETERDEFAULT gives parameter " + std::to_string(i) +
+                " a text that cannot be read";
+        return false;
       }
     } else {
       p.defaultValue = FFFloatFromWord(defaultWord);

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "host/output/FolderLock.h"
 #include "host/output/OutputFile.h"
 #include "host/output/System.h"
 
@@ -81,7 +82,8 @@ bool IsFrameName(const std::string& name) {
 // written; nothing else in the folder is touched.
 class FolderSink final : public FrameSink {
  public:
-  explicit FolderSink(fs::path folder) : folder_(std::move(folder)) {}
+  FolderSink(fs::path folder, std::unique_ptr<FolderLock> lock)
+      : folder_(std::move(folder)), lock_(std::move(lock)) {}
   bool Write(const host::RgbaImage& frame, int index, std::string& error) override {
     if (index == 0 && !RemoveEarlierFrames(error)) return false;
     char name[32];
@@ -110,6 +112,7 @@ class FolderSink final : public FrameSink {
   }
 
   fs::path folder_;
+  std::unique_ptr<FolderLock> lock_;  // held until the render ends
 };
 
 // Frames left to right, top to bottom, with a 2-pixel black gutter.
@@ -242,7 +245,9 @@ bool ClassifyOutput(OutputRequest& request, std::string& error) {
   if (request.kind == OutputKind::kSheet) {
     const long long columns = std::min(request.sheetColumns, request.frames);
     const long long rows = (request.frames + columns - 1) / columns;
-    if (columns * request.width > kMaximumSheetSide || rows * request.height > kMaximumSheetSide) {
+    // The 2-pixel gutters between frames count too.
+    if (columns * request.width + (columns - 1) * 2 > kMaximumSheetSide ||
+        rows * request.height + (rows - 1) * 2 > kMaximumSheetSide) {
       error = "the contact sheet would be larger than " + std::to_string(kMaximumSheetSide) +
               " pixels on a side; use fewer frames, a smaller --size or other --sheet columns";
       return false;
@@ -262,7 +267,9 @@ std::unique_ptr<FrameSink> MakeFrameSink(const OutputRequest& request, std::stri
               (made ? ": " + made.message() : std::string());
       return nullptr;
     }
-    return std::make_unique<FolderSink>(folder);
+    auto lock = FolderLock::Take(request.path, error);
+    if (lock == nullptr) return nullptr;
+    return std::make_unique<FolderSink>(folder, std::move(lock));
   }
   const fs::path parent = fs::u8path(request.path).parent_path();
   if (!parent.empty() && !fs::is_directory(parent, ignored)) {

@@ -23,6 +23,9 @@ void IgnoreBrokenPipes();
 // True for a character that separates folders in a path.
 bool IsSeparator(char c);
 long ProcessId();
+// Calls `task` every `milliseconds` on a thread of its own, for as long as
+// the process runs (the watchdog).
+void RunEvery(int milliseconds, void (*task)());
 // Where OpenGL comes from, for the help text.
 extern const char kOpenGLNote[];
 

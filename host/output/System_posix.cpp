@@ -3,9 +3,11 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
+#include <thread>
 
 #include "host/loader/CrashGuard.h"
 #include "host/output/System.h"
@@ -107,5 +109,14 @@ void IgnoreBrokenPipes() { signal(SIGPIPE, SIG_IGN); }
 bool IsSeparator(char c) { return c == '/'; }
 
 long ProcessId() { return static_cast<long>(getpid()); }
+
+void RunEvery(int milliseconds, void (*task)()) {
+  std::thread([milliseconds, task] {
+    for (;;) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+      task();
+    }
+  }).detach();
+}
 
 }  // namespace cli

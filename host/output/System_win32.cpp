@@ -90,4 +90,28 @@ bool IsSeparator(char c) { return c == '/' || c == '\\'; }
 
 long ProcessId() { return static_cast<long>(GetCurrentProcessId()); }
 
+namespace {
+
+struct Repeated {
+  int milliseconds;
+  void (*task)();
+};
+
+DWORD WINAPI RepeatForever(void* parameter) {
+  const Repeated repeated = *static_cast<Repeated*>(parameter);
+  delete static_cast<Repeated*>(parameter);
+  for (;;) {
+    Sleep(static_cast<DWORD>(repeated.milliseconds));
+    repeated.task();
+  }
+}
+
+}  // namespace
+
+void RunEvery(int milliseconds, void (*task)()) {
+  HANDLE thread = CreateThread(nullptr, 0, RepeatForever, new Repeated{milliseconds, task}, 0,
+                               nullptr);
+  if (thread != nullptr) CloseHandle(thread);
+}
+
 }  // namespace cli

@@ -116,6 +116,7 @@ void LivePlugin::ReadValues() {
   const auto& parameters = session_->Description().parameters;
   for (std::size_t i = 0; i < parameters.size() && instance_ != nullptr; ++i) {
     const FFWord word = instance_->Get(parameters[i].index);
+    if (host::IsFail(word)) continue;  // refused: the value shown stays
     if (parameters[i].isText) {
       values_[i].text = host::PluginText(reinterpret_cast<const char*>(word));
     } else {

@@ -82,6 +82,38 @@ TEST(ErrorMessages, AnUnreadableImageLeavesNoOutputBehind) {
   EXPECT_FALSE(std::ifstream(folder + "/frame.png").good());
 }
 
+// Names and texts from files come out escaped: the message stays one line.
+TEST(ErrorMessages, ControlBytesInAMessageAreEscaped) {
+  const std::string folder = ScratchFolder("control");
+  const std::string path = folder + "/two\nlines\x1B[31m.png";
+  std::ofstream(path) << "not a picture";
+  const HostRun run = RunHost({"render", ProductPlugin(), "--input", path, "-o",
+                               folder + "/frame.png"});
+  ExpectOneLine(run, 1, "ffgl-host render: cannot read image '");
+  EXPECT_NE(run.err.find("two\\x0Alines\\x1B[31m.png': not a PNG file"), std::string::npos)
+      << run.err;
+}
+
+// Edge values that once overflowed, grew without end or were refused though
+// legal: each is now a clean refusal, or works.
+TEST(ErrorMessages, EdgeValuesAreRefusedCleanlyOrWork) {
+  const std::string folder = ScratchFolder("edges");
+  ExpectOneLine(RunHost({"render", WellBehavedTestPlugin(), "--fps", "1e-300", "--frames", "2",
+                         "-o", folder + "/slow/"}),
+                2, "ffgl-host render: the last frame's time would be beyond 1e9 seconds");
+  // Two 8192-pixel rows and the gutter between them are 16386 pixels.
+  ExpectOneLine(RunHost({"render", WellBehavedTestPlugin(), "--size", "8x8192", "--frames", "2",
+                         "--sheet", "1", "-o", folder + "/sheet.png"}),
+                2, "ffgl-host render: the contact sheet would be larger than 16384 pixels");
+  ExpectOneLine(RunHost({"bench", WellBehavedTestPlugin(), "--baseline", "/dev/zero"}), 1,
+                "ffgl-host bench: cannot read baseline fragment '/dev/zero': larger than 4 MiB");
+  // The longest name a file may have (255 bytes) is written.
+  const std::string longest = folder + "/" + std::string(251, 'n') + ".png";
+  const HostRun run = RunHost({"render", WellBehavedTestPlugin(), "--size", "4x4", "-o", longest});
+  EXPECT_EQ(run.exitStatus, 0) << run.err;
+  EXPECT_TRUE(std::filesystem::exists(longest));
+}
+
 TEST(ErrorMessages, NoOpenGLAvailable) {
   // With no EGL vendor to load, the host has no OpenGL at all.
   ExpectOneLine(RunHost({"info", ProductPlugin()},
@@ -99,10 +131,10 @@ TEST(ErrorMessages, VideoWithoutFfmpegSaysWhatToDoInstead) {
 }
 
 TEST(ErrorMessages, AnOutputThatCannotBeWrittenSaysWhy) {
-  // Names the system refuses (its temporary name is too long; a file where
+  // Names the system refuses (longer than a file name may be; a file where
   // a folder should be), whoever runs the test.
   const std::string folder = ScratchFolder("unwritable");
-  const std::string longName = folder + "/" + std::string(240, 'n') + ".png";
+  const std::string longName = folder + "/" + std::string(300, 'n') + ".png";
   ExpectOneLine(RunHost({"render", ProductPlugin(), "--size", "8x8", "-o", longName}), 1,
                 "ffgl-host render: cannot write '" + longName + "': File name too long");
   std::ofstream(folder + "/blocker") << "a file, not a folder";

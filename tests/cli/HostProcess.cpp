@@ -2,6 +2,7 @@
 
 #include <sys/wait.h>
 
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -88,6 +89,12 @@ const char* NeedsInputTestPlugin() { return TEST_PLUGIN_NEEDS_INPUT; }
 const char* Latin1TextsTestPlugin() { return TEST_PLUGIN_LATIN1_TEXTS; }
 const char* TakesHostTimeTestPlugin() { return TEST_PLUGIN_TAKES_HOST_TIME; }
 const char* NoPlugMainLibrary() { return NO_PLUGMAIN_LIBRARY; }
+
+std::string FaultyTestPlugin(const std::string& fault) {
+  std::string name;
+  for (char c : fault) name += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return std::string(TEST_PLUGIN_FOLDER) + "/cli_test_fault_" + name + ".so";
+}
 
 std::string ScratchFolder(const std::string& name) {
   static int counter = 0;

@@ -34,6 +34,8 @@ const char* NeedsInputTestPlugin();
 const char* Latin1TextsTestPlugin();
 const char* TakesHostTimeTestPlugin();
 const char* NoPlugMainLibrary();
+// The hostile variant built with TEST_PLUGIN_FAULT_<FAULT> ("NULL_SECOND_INFO").
+std::string FaultyTestPlugin(const std::string& fault);
 
 // Starts the host in the background as `sh` would, waits until a file whose
 // name starts with `prefix` appears in `folder`, then sends `signal`; the

@@ -3,10 +3,13 @@
 
 #include <signal.h>
 
+#include <chrono>
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <set>
+#include <thread>
 
 #include "HostProcess.h"
 #include "host/gl/GLContext.h"
@@ -137,6 +140,32 @@ TEST(Render, ReusingAFolderReplacesTheEarlierRenderAndNothingElse) {
   }
   EXPECT_EQ(names, (std::set<std::string>{"frame-000001.png", "frame-000002.png", "notes.txt"}));
   EXPECT_EQ(Load(folder + "/frame-000002.png").width, 8);
+}
+
+// A second render into a folder that a render is writing into stops at
+// once, and the first one's frames stay its own.
+TEST(Render, ASecondRenderIntoABusyFolderIsRefused) {
+  const std::string folder = ScratchFolder("busy");
+  const std::string pidFile = folder + "/../busy.pid";
+  // The first render runs on the real clock for seconds: time enough.
+  ASSERT_EQ(std::system(("'" + std::string(HostProgram()) + "' render '" + ProductPlugin() +
+                         "' --size 16x8 --frames 100 --fps 20 --realtime -o '" + folder +
+                         "/' >/dev/null 2>&1 & echo $! >'" + pidFile + "'")
+                            .c_str()),
+            0);
+  for (int i = 0; i < 300 && !std::filesystem::exists(folder + "/frame-000001.png"); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  const HostRun second = RunHost({"render", ProductPlugin(), "--size", "8x4", "--frames", "2",
+                                  "-o", folder + "/"});
+  int first = 0;
+  std::ifstream(pidFile) >> first;
+  ASSERT_GT(first, 0);
+  kill(first, SIGTERM);
+  EXPECT_EQ(second.exitStatus, 1);
+  EXPECT_EQ(second.err, "ffgl-host render: another render is writing into folder '" + folder +
+                            "/'\n");
+  EXPECT_EQ(Load(folder + "/frame-000001.png").width, 16);
 }
 
 // Ctrl-C while a large PNG is being written, and while ffmpeg takes frames:

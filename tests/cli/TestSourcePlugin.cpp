@@ -8,6 +8,8 @@
 // it; one whose texts are Latin-1 and hold control characters; one that
 // takes the host's time and logs every FF_SETTIME it gets. With
 // TEST_PLUGIN_FIXED_FUNCTION it draws without a program (the Windows build).
+// The TEST_PLUGIN_FAULT_* variants are hostile: each does one thing a host
+// must survive (bad pointers, failure words, OpenGL state left changed).
 #define GL_GLEXT_PROTOTYPES 1
 #include <GL/gl.h>
 #include <GL/glext.h>
@@ -18,6 +20,14 @@
 #include <cstring>
 
 #include "plugin/FreeFrame.h"
+
+#if defined(TEST_PLUGIN_FAULT_NAME_AT_GUARD_PAGE)
+#include <sys/mman.h>
+#endif
+#if defined(TEST_PLUGIN_FAULT_CRASHES_ON_OWN_THREAD) || defined(TEST_PLUGIN_FAULT_HANGS_IN_FRAME)
+#include <chrono>
+#include <thread>
+#endif
 
 namespace {
 
@@ -42,6 +52,111 @@ PluginExtendedInfoStruct extendedInfo = {1, 0, "Solid colour test source", "ffgl
 const char levelName[16] = {'L', 'e', 'v', 'e', 'l'};
 #endif
 char display[32];
+
+#if defined(TEST_PLUGIN_FAULT_TEXT_PARAMETER_FAILS)
+// A text parameter whose value the plugin will not give.
+constexpr FFWord kParameterType = FF_TYPE_TEXT;
+FFWord ParameterDefault() { return reinterpret_cast<FFWord>("text"); }
+#else
+constexpr FFWord kParameterType = FF_TYPE_STANDARD;
+FFWord ParameterDefault() { return FFWordFromFloat(0.5f); }
+#endif
+
+// The parameter's name as the variant hands it out.
+FFWord ParameterName() {
+#if defined(TEST_PLUGIN_FAULT_NAME_AT_GUARD_PAGE)
+  // Eight letters and no NUL before a page that cannot be read.
+  static char* page = nullptr;
+  if (page == nullptr) {
+    void* pages = mmap(nullptr, 8192, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    page = static_cast<char*>(pages);
+    std::memset(page, 'A', 4096);
+    mprotect(page + 4096, 4096, PROT_NONE);
+  }
+  return reinterpret_cast<FFWord>(page + 4096 - 8);
+#else
+  return reinterpret_cast<FFWord>(levelName);
+#endif
+}
+
+// The information record, and on later calls what the variant gives instead.
+FFWord Information() {
+#if defined(TEST_PLUGIN_FAULT_NULL_SECOND_INFO)
+  static int calls = 0;
+  if (++calls > 1) return 0;
+#endif
+  return reinterpret_cast<FFWord>(&info);
+}
+
+FFWord ExtendedInformation() {
+#if defined(TEST_PLUGIN_FAULT_UNREADABLE_TEXT)
+  // A description that points where nothing is mapped.
+  extendedInfo.Description = reinterpret_cast<const char*>(std::uintptr_t{64});
+#endif
+  return reinterpret_cast<FFWord>(&extendedInfo);
+}
+
+#if defined(TEST_PLUGIN_FAULT_CRASHES_WHILE_LOADING) || defined(TEST_PLUGIN_FAULT_CRASHES_AT_UNLOAD)
+// A write through a pointer to nowhere, from a static object's constructor
+// or destructor: code that runs as the library loads or unloads.
+struct Nowhere {
+  static void Write() {
+    static int* volatile nowhere = reinterpret_cast<int*>(std::uintptr_t{16});
+    *nowhere = 1;
+  }
+#if defined(TEST_PLUGIN_FAULT_CRASHES_WHILE_LOADING)
+  Nowhere() { Write(); }
+#else
+  ~Nowhere() { Write(); }
+#endif
+};
+Nowhere nowhere;
+#endif
+
+// What the variants that misbehave around a frame do in it.
+void MisbehaveInFrame() {
+#if defined(TEST_PLUGIN_FAULT_EXIT_IN_FRAME)
+  std::exit(0);
+#endif
+#if defined(TEST_PLUGIN_FAULT_HANGS_IN_FRAME)
+  for (;;) std::this_thread::sleep_for(std::chrono::seconds(1));
+#endif
+#if defined(TEST_PLUGIN_FAULT_CRASHES_ON_OWN_THREAD)
+  static bool started = false;
+  if (!started) {
+    started = true;
+    std::thread([] {
+      static int* volatile nowhere = reinterpret_cast<int*>(std::uintptr_t{16});
+      *nowhere = 1;
+    }).detach();
+    // The host is inside this call when the thread's fault ends the process.
+    std::this_thread::sleep_for(std::chrono::seconds(5));
+  }
+#endif
+}
+
+// What a frame leaves behind in the variants that change the host's state.
+void LeaveState() {
+#if defined(TEST_PLUGIN_FAULT_LEAVES_BLENDING)
+  glEnable(GL_BLEND);
+  glBlendFunc(GL_ONE, GL_ONE);
+#endif
+#if defined(TEST_PLUGIN_FAULT_LEAVES_SCISSOR)
+  glEnable(GL_SCISSOR_TEST);
+#endif
+#if defined(TEST_PLUGIN_FAULT_LEAVES_COLOUR_MASK)
+  glColorMask(GL_TRUE, GL_FALSE, GL_TRUE, GL_TRUE);
+#endif
+#if defined(TEST_PLUGIN_FAULT_LEAVES_TEXTURE_MATRIX)
+  glMatrixMode(GL_TEXTURE);
+  glScalef(2.0f, 2.0f, 1.0f);
+  glMatrixMode(GL_MODELVIEW);
+#endif
+#if defined(TEST_PLUGIN_FAULT_LEAVES_DEPTH)
+  glEnable(GL_DEPTH_TEST);
+  glDepthMask(GL_FALSE);
+#endif
+}
 
 struct Instance {
   float level = 0.5f;
@@ -148,6 +263,7 @@ FFWord Frame(Instance& instance, const ProcessOpenGLStruct& frame) {
   static int* volatile nowhere = reinterpret_cast<int*>(std::uintptr_t{16});
   *nowhere = 1;
 #endif
+  MisbehaveInFrame();
 #if defined(TEST_PLUGIN_NEEDS_INPUT)
   return DrawInput(frame);
 #else
@@ -171,21 +287,27 @@ FFWord Frame(Instance& instance, const ProcessOpenGLStruct& frame) {
 #else
   StopProgram();
 #endif
+  LeaveState();
   return FF_SUCCESS;
 }
 
 }  // namespace
 
 extern "C" TEST_PLUGIN_EXPORT FFWord plugMain(FFUInt32 code, FFWord input, FFWord id) {
+#if defined(TEST_PLUGIN_FAULT_WRITES_STDOUT)
+  // Chatter on standard output, buffered and not, in every call.
+  std::printf("plugMain %u\n", static_cast<unsigned>(code));
+  std::fputs("{\"not\": \"json\"\n", stdout);
+#endif
   switch (code) {
-    case FF_GETINFO: return reinterpret_cast<FFWord>(&info);
-    case FF_GETEXTENDEDINFO: return reinterpret_cast<FFWord>(&extendedInfo);
+    case FF_GETINFO: return Information();
+    case FF_GETEXTENDEDINFO: return ExtendedInformation();
     case FF_INITIALISE:
     case FF_DEINITIALISE: return FF_SUCCESS;
     case FF_GETNUMPARAMETERS: return 1;
-    case FF_GETPARAMETERNAME: return input == 0 ? reinterpret_cast<FFWord>(levelName) : 0;
-    case FF_GETPARAMETERDEFAULT: return input == 0 ? FFWordFromFloat(0.5f) : FF_FAIL;
-    case FF_GETPARAMETERTYPE: return input == 0 ? FF_TYPE_STANDARD : FF_FAIL;
+    case FF_GETPARAMETERNAME: return input == 0 ? ParameterName() : 0;
+    case FF_GETPARAMETERDEFAULT: return input == 0 ? ParameterDefault() : FF_FAIL;
+    case FF_GETPARAMETERTYPE: return input == 0 ? kParameterType : FF_FAIL;
     case FF_GETPLUGINCAPS:
 #if defined(TEST_PLUGIN_TAKES_HOST_TIME)
       if (input == FF_CAP_SETTIME) return 1;
@@ -209,7 +331,9 @@ extern "C" TEST_PLUGIN_EXPORT FFWord plugMain(FFUInt32 code, FFWord input, FFWor
       instance->level = FFFloatFromWord(set->NewParameterValue);
       return FF_SUCCESS;
     }
-    case FF_GETPARAMETER: return input == 0 ? FFWordFromFloat(instance->level) : FF_FAIL;
+    case FF_GETPARAMETER:
+      if (kParameterType == FF_TYPE_TEXT) return FF_FAIL;
+      return input == 0 ? FFWordFromFloat(instance->level) : FF_FAIL;
     case FF_GETINPUTSTATUS: return input < kMinimumInputs ? 0 : FF_FAIL;
     case FF_GETPARAMETERDISPLAY:
       std::memset(display, 0, sizeof display);
