@@ -63,6 +63,13 @@ enum : FFUInt32 {
 // Plugin types and parameter types.
 constexpr FFUInt32 FF_EFFECT = 0;
 constexpr FFUInt32 FF_SOURCE = 1;
+constexpr FFUInt32 FF_TYPE_BOOLEAN = 0;
+constexpr FFUInt32 FF_TYPE_EVENT = 1;
+constexpr FFUInt32 FF_TYPE_RED = 2;
+constexpr FFUInt32 FF_TYPE_GREEN = 3;
+constexpr FFUInt32 FF_TYPE_BLUE = 4;
+constexpr FFUInt32 FF_TYPE_XPOS = 5;
+constexpr FFUInt32 FF_TYPE_YPOS = 6;
 constexpr FFUInt32 FF_TYPE_STANDARD = 10;
 constexpr FFUInt32 FF_TYPE_TEXT = 100;
 
