@@ -16,7 +16,8 @@ int CountLines(const std::string& text) {
   return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
 }
 
-// The text with comments blanked and line breaks kept, for searching.
+}  // namespace
+
 std::string WithoutComments(const std::string& text) {
   std::string code = text;
   for (std::size_t i = 0; i + 1 < code.size(); ++i) {
@@ -33,6 +34,8 @@ std::string WithoutComments(const std::string& text) {
   }
   return code;
 }
+
+namespace {
 
 // The 1-based line of the first match of `pattern` in `code`, 0 for none.
 int FirstLine(const std::string& code, const std::regex& pattern) {
