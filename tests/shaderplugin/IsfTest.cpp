@@ -178,6 +178,12 @@ TEST(Isf, WhatCannotBecomeAPluginIsRefusedAtItsLine) {
        "plugin no sound to feed it"},
       {"unknown", "/*{ \"INPUTS\": [] }*/\nvoid main() {\n  gl_FragColor = IMG_NORM_PIXEL(other, vec2(0.5));\n}\n",
        "unknown.fs:3: error: IMG_NORM_PIXEL samples 'other', which is no image input"},
+      // Bounds far past an int's once made the packer count forever.
+      // (the check that follows is reached) and a span past 256 is refused.
+      {"huge", "/*{ \"INPUTS\": [{\"NAME\": \"n\", \"TYPE\": \"long\", \"MIN\": 1e20, \"MAX\": 1e20}] }*/\nvoid main() {\n",
+       "huge.fs:2: error: '' :  syntax error, unexpected end of file\n"},
+      {"wide", "/*{ \"INPUTS\": [{\"NAME\": \"n\", \"TYPE\": \"long\", \"MIN\": -1e20, \"MAX\": 1e20}] }*/\n",
+       "wide.fs:1: error: input 'n' spans more than 256 values"},
       {"mistake", "/*{ \"INPUTS\": [] }*/\nvoid main() {\n  gl_FragColor = vec4(TIME) +;\n}\n",
        "mistake.fs:3: error:"},
   };

@@ -35,6 +35,12 @@ float Component(const Json& input, const char* key, std::size_t i, float otherwi
   return Number((*it)[i], otherwise);
 }
 
+// A whole number within an int's range (a header may hold any number).
+std::int32_t Integer(float value) {
+  const double v = std::round(double{value});
+  return static_cast<std::int32_t>(std::fmin(std::fmax(v, -2147483647.0), 2147483647.0));
+}
+
 float Fraction(float value, float minimum, float maximum) {
   if (!(maximum != minimum)) return 0.0f;
   return std::fmin(std::fmax((value - minimum) / (maximum - minimum), 0.0f), 1.0f);
@@ -175,16 +181,21 @@ bool Mapper::Input(const Json& input) {
   } else if (type == "long") {
     const auto values = input.find("VALUES");
     if (values != input.end() && values->is_array()) {
-      for (const Json& v : *values) u.values.push_back(static_cast<std::int32_t>(Number(v, 0.0f)));
+      for (const Json& v : *values) {
+        if (u.values.size() > description_format::kMaximumUniformValues) break;
+        u.values.push_back(Integer(Number(v, 0.0f)));
+      }
     } else {
-      const double minimum = std::round(Member(input, "MIN", 0.0f));
-      const double maximum = std::round(Member(input, "MAX", 1.0f));
-      if (maximum - minimum >= description_format::kMaximumUniformValues) {
+      const std::int64_t minimum = Integer(Member(input, "MIN", 0.0f));
+      const std::int64_t maximum = Integer(Member(input, "MAX", 1.0f));
+      if (maximum - minimum >= std::int64_t{description_format::kMaximumUniformValues}) {
         return Fail(name, "input '" + name + "' spans more than " +
                               std::to_string(description_format::kMaximumUniformValues) +
                               " values; give VALUES instead");
       }
-      for (double v = minimum; v <= maximum; ++v) u.values.push_back(static_cast<std::int32_t>(v));
+      for (std::int64_t v = minimum; v <= maximum; ++v) {
+        u.values.push_back(static_cast<std::int32_t>(v));
+      }
     }
     if (u.values.empty() || u.values.size() > description_format::kMaximumUniformValues) {
       return Fail(name, "input '" + name + "' needs 1 to " +
@@ -199,7 +210,7 @@ bool Mapper::Input(const Json& input) {
                                                                 : std::to_string(u.values[i]),
                                  description_format::kMaximumLabelLength));
     }
-    const auto chosen = static_cast<std::int32_t>(Member(input, "DEFAULT", float(u.values[0])));
+    const std::int32_t chosen = Integer(Member(input, "DEFAULT", float(u.values[0])));
     const auto at = std::find(u.values.begin(), u.values.end(), chosen);
     const std::size_t index = at == u.values.end() ? 0 : std::size_t(at - u.values.begin());
     p.name = UniqueName(label, "");

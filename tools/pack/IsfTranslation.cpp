@@ -137,6 +137,7 @@ bool TranslateIsf(const std::string& path, ShaderSource& source, IsfShader& shad
   source.prefixLines = CountLines(version + declarations);
   source.userLines = UserLines(source.text);
   source.samplesInput = shader.plugin.inputs > 0;
+  source.mainAdded = false;
 
   // NAME.vs beside NAME.fs replaces the default vertex text.
   const std::filesystem::path fragmentPath = Utf8Path(path);

@@ -103,6 +103,7 @@ bool LoadShaderSource(const std::string& path, ShaderSource& source, std::string
                      (source.text.empty() || source.text.back() == '\n' ? 0 : 1);
   const int mainImageLine = FirstLine(code, std::regex(R"(void\s+mainImage)"));
   source.mainImageLine = mainImageLine > 0 ? mainImageLine : 1;
+  source.mainAdded = NeedsMainWrapper(source.carried);
   source.samplesInput =
       FirstLine(code, std::regex(R"((^|[^A-Za-z0-9_])iChannel[01]([^A-Za-z0-9_]|$))")) > 0 ||
       FirstLine(code, std::regex(R"(uniform\s+sampler2D\s+(texture|tex0|tex1)\b)")) > 0;
@@ -112,9 +113,11 @@ bool LoadShaderSource(const std::string& path, ShaderSource& source, std::string
 int UserLine(const ShaderSource& source, int preparedLine, std::string& note) {
   const int line = preparedLine - source.prefixLines;
   note.clear();
-  if (line > source.userLines) {
+  // Past the file's end: the added main(), or the end itself (a fault found there).
+  if (line > source.userLines && source.mainAdded) {
     note = " (in the main() that calls mainImage)";
     return source.mainImageLine;
   }
+  if (line > source.userLines) return source.userLines < 1 ? 1 : source.userLines;
   return line < 1 ? 1 : line;
 }

@@ -13,6 +13,7 @@ struct ShaderSource {
   int prefixLines = 0;    // lines of `prepared` before the file's first line
   int userLines = 0;      // lines of the file
   int mainImageLine = 1;  // where messages about the added main() point
+  bool mainAdded = false;  // the plugin adds a main() that calls mainImage
   bool samplesInput = false;  // samples input channel 0 or 1 (an effect by default)
   // A complete program's vertex text (an ISF shader's), else empty.
   std::string vertexPrepared;
