@@ -11,6 +11,9 @@
 # defining mainImage (iTime is accepted as iGlobalTime). PARAMETERS renames,
 # in order, the three parameters the host sees (speed of the clock, mouse x,
 # mouse y; defaults 0.5, clamped into 0..1). An EFFECT needs one input.
+# An ISF shader (a .fs opening with its JSON header) takes its parameters,
+# inputs and type from that header, and NAME.vs beside it as its vertex
+# shader; TYPE and PARAMETERS do not apply to it.
 # Errors in the shader are reported at the file's own lines. The plugin's
 # path is the target's HELIX_PLUGIN_FILE property.
 
@@ -129,6 +132,13 @@ function(helix_add_shader_plugin target)
     set(shown_path ${shader})
   endif()
   set(folder ${CMAKE_CURRENT_BINARY_DIR})
+  # An ISF shader's vertex shader beside it is packed with it.
+  set(vertex_shader "")
+  get_filename_component(shader_stem "${shader}" NAME_WLE)
+  get_filename_component(shader_dir "${shader}" DIRECTORY)
+  if(shader MATCHES "\\.fs$" AND EXISTS "${shader_dir}/${shader_stem}.vs")
+    set(vertex_shader "${shader_dir}/${shader_stem}.vs")
+  endif()
   if(WIN32)
     set(plugin ${folder}/${HELIX_PACK_TARGET}/${target}.dll)
   else()
@@ -141,7 +151,7 @@ function(helix_add_shader_plugin target)
             --target ${HELIX_PACK_TARGET} --templates ${PROJECT_BINARY_DIR}/templates
             --file-name ${target} --output ${folder}
     WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}
-    DEPENDS ${shader} ${HELIX_PACKER_DEPENDS} HelixShaderTemplate
+    DEPENDS ${shader} ${vertex_shader} ${HELIX_PACKER_DEPENDS} HelixShaderTemplate
     COMMENT "Packing shader ${shown_path}"
     VERBATIM)
   add_custom_target(${target} ALL DEPENDS ${plugin})

@@ -19,7 +19,7 @@
 namespace description_format {
 
 constexpr char kMagic[8] = {'H', 'L', 'X', 'D', 'E', 'S', 'C', '\x1a'};
-constexpr std::uint32_t kVersion = 1;
+constexpr std::uint32_t kVersion = 2;
 constexpr std::size_t kFooterSize = 20;
 constexpr std::uint32_t kMaximumPayload = 64u << 20;
 
@@ -29,6 +29,8 @@ constexpr std::uint32_t kMaximumTextLength = 64u << 10;
 constexpr std::uint32_t kMaximumProgramLength = 1u << 20;
 constexpr std::uint32_t kMaximumLabels = 256;
 constexpr std::uint32_t kMaximumLabelLength = 256;
+constexpr std::uint32_t kMaximumUniformNameLength = 64;
+constexpr std::uint32_t kMaximumUniformValues = 256;
 
 struct Footer {
   std::uint32_t version = 0;
@@ -45,6 +47,51 @@ bool ReadFooter(const unsigned char (&bytes)[kFooterSize], Footer& footer, std::
 // (naming the field) when it is malformed.
 bool ReadPayload(const unsigned char* data, std::size_t size, PluginDescription& description,
                  std::string& error);
+
+// The fields of a complete program (an ISF shader's), after the others.
+template <typename Io, typename Description>
+bool CompleteProgramFields(Io& io, Description& d) {
+  const auto count = [&io](std::uint32_t& n, std::uint32_t maximum, const char* what) {
+    return io.Word(n) && (n <= maximum || io.Fail(what));
+  };
+  auto uniformCount = static_cast<std::uint32_t>(d.uniforms.size());
+  if (!(io.Text(d.vertexText, kMaximumProgramLength, "vertex text") &&
+        count(uniformCount, PluginDescription::kMaximumUniforms, "uniform count"))) {
+    return false;
+  }
+  d.uniforms.resize(uniformCount);
+  const auto parameters = static_cast<std::uint32_t>(d.parameters.size());
+  for (auto& u : d.uniforms) {
+    auto feed = static_cast<std::uint32_t>(u.feed);
+    auto valueCount = static_cast<std::uint32_t>(u.values.size());
+    if (!(io.Text(u.name, kMaximumUniformNameLength, "uniform name") &&
+          count(feed, static_cast<std::uint32_t>(UniformFeed::kCount) - 1, "uniform feed") &&
+          io.Word(u.components) && io.Word(u.parameter) &&
+          ((u.components >= 1 && u.components <= 4) || io.Fail("uniform components")) &&
+          (feed > static_cast<std::uint32_t>(UniformFeed::kEvent) ||
+           (u.parameter < parameters && u.components <= parameters - u.parameter) ||
+           io.Fail("uniform parameter")) &&
+          count(u.input, 1, "uniform input"))) {
+      return false;
+    }
+    for (std::size_t i = 0; i < 4; ++i) {
+      if (!(io.Float(u.minimum[i]) && io.Float(u.maximum[i]) &&
+            ((std::isfinite(u.minimum[i]) && std::isfinite(u.maximum[i])) ||
+             io.Fail("uniform range")))) {
+        return false;
+      }
+    }
+    if (!count(valueCount, kMaximumUniformValues, "uniform value count")) return false;
+    u.values.resize(valueCount);
+    for (auto& value : u.values) {
+      auto bits = static_cast<std::uint32_t>(value);
+      if (!io.Word(bits)) return false;
+      value = static_cast<std::int32_t>(bits);
+    }
+    u.feed = static_cast<UniformFeed>(feed);
+  }
+  return true;
+}
 
 // Walks every field in payload order. `io` reads or writes each through
 // Word, Float, Text and Fixed, and says through Fail why a value is out of
@@ -112,7 +159,8 @@ bool DescriptionFields(Io& io, Description& d) {
     p.display = static_cast<ParameterDisplay>(display);
     p.feed = static_cast<ParameterFeed>(feed);
   }
-  return io.Text(d.fragmentText, kMaximumProgramLength, "program text");
+  return io.Text(d.fragmentText, kMaximumProgramLength, "program text") &&
+         CompleteProgramFields(io, d);
 }
 
 }  // namespace description_format

@@ -36,6 +36,7 @@ FFUInt32 ShaderEffect::ProcessOpenGL(const ProcessOpenGLStruct* frame) {
   // Program: made current here, none current at the end.
   shader.MakeCurrent();
   UploadUniforms(channelHandle);
+  namedUniforms.Upload(extensions, *this);
 
   // Texture units and bindings: each sampled channel gets its copy, or the
   // host's texture where no copy exists; unbound in reverse after the quad.

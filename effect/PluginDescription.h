@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -48,6 +49,36 @@ struct ParameterDescription {
   ParameterFeed feed = ParameterFeed::kNone;
 };
 
+// What feeds a named uniform of a complete program (an ISF shader's).
+enum class UniformFeed : FFUInt32 {
+  kParameters,        // `components` parameters from `parameter`, each to minimum..maximum
+  kParametersOfSize,  // the same, then times the render size (x, y)
+  kValueStep,         // values[round(parameter x (count - 1))], an int
+  kBool,              // parameter > 0.5, an int
+  kEvent,             // like kBool, true for one frame: the parameter is then set back to 0
+  kTime,              // seconds on the animation clock
+  kTimeDelta,         // seconds since the previous frame, 0 on the first
+  kFrameIndex,        // 0 on the first frame, an int
+  kDate,              // year, month, day, seconds since midnight
+  kRenderSize,        // the viewport's size
+  kPassIndex,         // 0: one pass
+  kInputSampler,      // input `input`'s picture on texture unit `input`
+  kInputSize,         // its size in pixels
+  kInputRect,         // 0, 0, its width and height
+  kCount,
+};
+
+struct UniformDescription {
+  std::string name;
+  UniformFeed feed = UniformFeed::kTime;
+  FFUInt32 parameter = 0;
+  FFUInt32 components = 1;  // 1 to 4
+  FFUInt32 input = 0;       // 0 or 1
+  float minimum[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+  float maximum[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+  std::vector<std::int32_t> values;
+};
+
 struct PluginDescription {
   // The registration record.
   char uniqueId[4] = {};
@@ -68,5 +99,13 @@ struct PluginDescription {
   // the driver rejects its program.
   bool reportRejectedProgram = false;
 
+  // A complete program (an ISF shader's): fragment and vertex texts
+  // compiled as they stand, fed through named uniforms. Empty for the
+  // built-in conventions.
+  std::string vertexText;
+  std::vector<UniformDescription> uniforms;
+  bool CompleteProgram() const { return !vertexText.empty(); }
+
   static constexpr std::size_t kMaximumParameters = 64;
+  static constexpr std::size_t kMaximumUniforms = 128;
 };

@@ -9,6 +9,7 @@
 
 #include "effect/AnimationClock.h"
 #include "effect/InputCopy.h"
+#include "effect/NamedUniforms.h"
 #include "effect/PluginDescription.h"
 #include "gl/FFGLShader.h"
 #include "gl/GLExtensionTable.h"
@@ -77,6 +78,8 @@ class ShaderEffect : public CFreeFrameGLPlugin {
   GLint resolutionLocation = -1;
   GLint surfaceSizeLocation = -1;
   GLint inputColourLocation = -1;
+  // A complete program's own uniforms.
+  NamedUniforms namedUniforms;
 
  private:
   // Mouse feeds rest at the middle, colour feeds at 1 (a colour that

@@ -57,10 +57,13 @@ void ShaderEffect::ReportRejectedProgram() const {
 }
 
 bool ShaderEffect::PrepareProgram(std::string fragmentText) {
-  PrepareFragmentText(fragmentText);
+  const bool complete = description_.CompleteProgram();
+  if (!complete) PrepareFragmentText(fragmentText);
 
   shader.UseExtensionTable(&extensions);
-  if (shader.CompileAndLink(shader_texts::VertexShaderText, fragmentText.c_str()) == 0) {
+  const char* vertexText =
+      complete ? description_.vertexText.c_str() : shader_texts::VertexShaderText;
+  if (shader.CompileAndLink(vertexText, fragmentText.c_str()) == 0) {
     return false;
   }
   if (shader.IsUsable() == 0 || shader.MakeCurrent() == 0) return false;
@@ -77,6 +80,10 @@ void ShaderEffect::LocateUniforms() {
   timeLocation = dateLocation = channelTimeLocation = channelResolutionLocation = -1;
   mouseLocation = iResolutionLocation = iMouseLocation = resolutionLocation = -1;
   surfaceSizeLocation = inputColourLocation = -1;
+  if (description_.CompleteProgram()) {
+    namedUniforms.Locate(shader, description_.uniforms, parameterCount_, channelLocation);
+    return;
+  }
 
   // In this order; the first name the program knows settles its field, and
   // later names for a settled field are not asked for.

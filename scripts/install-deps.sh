@@ -9,7 +9,7 @@ packages=(
   libegl-dev libopengl-dev libgl-dev libgl1-mesa-dri libegl-mesa0
   libpng-dev libstb-dev zlib1g-dev libz-mingw-w64-dev
   libglfw3-dev libimgui-dev
-  glslang-dev
+  glslang-dev nlohmann-json3-dev
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   clang libclang-rt-14-dev
   wine64 xvfb xauth

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "effect/DescriptionFormat.h"
 #include "tests/cli/HostProcess.h"
 
 namespace {
@@ -105,7 +106,11 @@ TEST(Packer, ADamagedDescriptionIsRefusedWithOneLine) {
   std::string flipped = good;
   flipped[bare.size() + (good.size() - bare.size()) / 2] ^= 0x40;
   std::string otherVersion = good;
-  otherVersion[good.size() - 12] = 2;
+  otherVersion[good.size() - 12] = static_cast<char>(description_format::kVersion + 1);
+  const std::string later = "its description is in format version " +
+                            std::to_string(description_format::kVersion + 1) +
+                            "; this template reads version " +
+                            std::to_string(description_format::kVersion);
   const struct {
     const char* name;
     std::string bytes;
@@ -113,7 +118,7 @@ TEST(Packer, ADamagedDescriptionIsRefusedWithOneLine) {
   } cases[] = {
       {"truncated", good.substr(0, good.size() - 100), "no plugin description is packed into it"},
       {"flipped", flipped, "its description is damaged (checksum mismatch)"},
-      {"version", otherVersion, "its description is in format version 2; this template reads version 1"},
+      {"version", otherVersion, later.c_str()},
       {"template", bare, "no plugin description is packed into it"},
   };
   for (const auto& c : cases) {

@@ -44,3 +44,12 @@ std::vector<std::string> MapCompileLog(const ShaderSource& source, const std::st
   }
   return messages;
 }
+
+ShaderSource VertexSource(const ShaderSource& source) {
+  ShaderSource vertex;
+  vertex.shownPath = source.vertexShownPath;
+  vertex.prepared = source.vertexPrepared;
+  vertex.prefixLines = source.vertexPrefixLines;
+  vertex.userLines = source.vertexUserLines;
+  return vertex;
+}

@@ -1,8 +1,10 @@
 #include "tools/pack/Packer.h"
 
+#include "effect/DescriptionFormat.h"
 #include "effect/PluginDescription.h"
 #include "tools/pack/DefaultNames.h"
 #include "tools/pack/DescriptionWriter.h"
+#include "tools/pack/IsfTranslation.h"
 #include "tools/pack/PluginWriter.h"
 #include "tools/pack/ShaderCheck.h"
 #include "tools/pack/Utf8Path.h"
@@ -44,6 +46,29 @@ PluginDescription Describe(const ShaderSource& source, const PackOptions& option
   return d;
 }
 
+// An ISF shader's plugin: its type, inputs and parameters from its header.
+void DescribeIsf(const ShaderSource& source, const IsfShader& isf, const PackOptions& options,
+                 PluginDescription& d, PackResult& result) {
+  d.pluginType = isf.plugin.pluginType;
+  result.type = d.pluginType == FF_EFFECT ? "effect" : "source";
+  d.minimumInputs = d.maximumInputs = isf.plugin.inputs;
+  d.parameters = isf.plugin.parameters;
+  d.uniforms = isf.plugin.uniforms;
+  d.vertexText = source.vertexPrepared;
+  const auto text = [&isf](const char* key) {
+    const auto it = isf.header.object.find(key);
+    return it != isf.header.object.end() && it->is_string()
+               ? it->get<std::string>().substr(0, description_format::kMaximumTextLength / 2)
+               : std::string();
+  };
+  if (options.description.empty() && !text("DESCRIPTION").empty()) {
+    d.description = d.name + ": " + text("DESCRIPTION");
+  }
+  if (options.about.empty() && !text("CREDIT").empty()) {
+    d.about += " (ISF; by " + text("CREDIT") + ")";
+  }
+}
+
 }  // namespace
 
 PackResult PackShader(const std::string& shaderPath, const PackOptions& options,
@@ -58,6 +83,18 @@ PackResult PackShader(const std::string& shaderPath, const PackOptions& options,
     result.messages.push_back(error);
     return result;
   }
+  IsfShader isf;
+  const bool isIsf = IsIsfText(source.text);
+  if (isIsf && !TranslateIsf(shaderPath, source, isf, error)) {
+    result.messages.push_back(error);
+    return result;
+  }
+  if (isIsf && !options.parameters.empty()) {
+    result.messages.push_back(shaderPath +
+                              ": error: --parameter does not apply to an ISF shader; its "
+                              "INPUTS are the plugin's parameters");
+    return result;
+  }
   const ShaderCheck check = CheckShader(source);
   if (check.checked && !check.passed) {
     result.messages = check.messages;
@@ -68,7 +105,8 @@ PackResult PackShader(const std::string& shaderPath, const PackOptions& options,
                               "); the plugin reports a rejected program when a host loads it");
   }
 
-  const PluginDescription description = Describe(source, options, shaderPath, result);
+  PluginDescription description = Describe(source, options, shaderPath, result);
+  if (isIsf) DescribeIsf(source, isf, options, description, result);
   std::vector<unsigned char> packed;
   if (!PackDescription(description, packed, error)) {
     result.messages.push_back(shaderPath + ": error: " + error);

@@ -22,3 +22,7 @@ ShaderCheck CheckShader(const ShaderSource& source);
 // forms of glslang and of the common drivers; what it cannot place is kept
 // whole under the file's name.
 std::vector<std::string> MapCompileLog(const ShaderSource& source, const std::string& log);
+
+// The vertex text of a complete program seen as a source of its own (its
+// text in `prepared`, its file and lines), for checking and messages.
+ShaderSource VertexSource(const ShaderSource& source);

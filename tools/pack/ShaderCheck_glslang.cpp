@@ -12,23 +12,36 @@ ShaderCheck CheckShader(const ShaderSource& source) {
     check.reason = "glslang could not start";
     return check;
   }
-  glslang::TShader shader(EShLangFragment);
-  const char* text = source.prepared.c_str();
-  shader.setStrings(&text, 1);
   const auto messages = static_cast<EShMessages>(EShMsgDefault);
   check.checked = true;
+  // A complete program's vertex text is checked with it, and its faults
+  // reported at its own file's lines.
+  const bool withVertex = !source.vertexPrepared.empty();
+  const ShaderSource vertexSource = withVertex ? VertexSource(source) : ShaderSource{};
+  glslang::TShader fragment(EShLangFragment);
+  glslang::TShader vertex(EShLangVertex);
+  const char* fragmentText = source.prepared.c_str();
+  const char* vertexText = vertexSource.prepared.c_str();
+  fragment.setStrings(&fragmentText, 1);
+  vertex.setStrings(&vertexText, 1);
+  const ShaderSource* failed = &source;
   std::string log;
-  if (shader.parse(GetDefaultResources(), 110, ENoProfile, false, false, messages)) {
+  if (!fragment.parse(GetDefaultResources(), 110, ENoProfile, false, false, messages)) {
+    log = fragment.getInfoLog();
+  } else if (withVertex &&
+             !vertex.parse(GetDefaultResources(), 110, ENoProfile, false, false, messages)) {
+    log = vertex.getInfoLog();
+    failed = &vertexSource;
+  } else {
     glslang::TProgram program;
-    program.addShader(&shader);
+    program.addShader(&fragment);
+    if (withVertex) program.addShader(&vertex);
     check.passed = program.link(messages);
     if (!check.passed) log = program.getInfoLog();
-  } else {
-    log = shader.getInfoLog();
   }
   if (!check.passed) {
-    check.messages = MapCompileLog(source, log);
-    if (check.messages.empty()) check.messages.push_back(source.shownPath + ": error: " + log);
+    check.messages = MapCompileLog(*failed, log);
+    if (check.messages.empty()) check.messages.push_back(failed->shownPath + ": error: " + log);
   }
   return check;
 }

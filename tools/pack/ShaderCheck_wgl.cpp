@@ -79,25 +79,31 @@ ShaderCheck CheckShader(const ShaderSource& source) {
     check.reason = "the OpenGL driver offers no shader objects";
     return check;
   }
-  const GLhandleARB shader = createShader(GL_FRAGMENT_SHADER_ARB);
-  const GLcharARB* text = source.prepared.c_str();
-  shaderSource(shader, 1, &text, nullptr);
-  compile(shader);
-  GLint status = 0;
-  GLint length = 0;
-  parameter(shader, GL_OBJECT_COMPILE_STATUS_ARB, &status);
-  parameter(shader, GL_OBJECT_INFO_LOG_LENGTH_ARB, &length);
-  std::string log(length > 0 ? static_cast<std::size_t>(length) : 1, '\0');
-  infoLog(shader, static_cast<GLsizei>(log.size()), nullptr, &log[0]);
-  log.resize(log.find('\0') == std::string::npos ? log.size() : log.find('\0'));
-  deleteObject(shader);
-  check.checked = true;
-  check.passed = status != 0;
-  if (!check.passed) {
-    check.messages = MapCompileLog(source, log);
-    if (check.messages.empty()) {
-      check.messages.push_back(source.shownPath + ": error: the driver rejected the shader");
+  const auto compileOne = [&](const ShaderSource& one, GLenum kind) {
+    const GLhandleARB shader = createShader(kind);
+    const GLcharARB* text = one.prepared.c_str();
+    shaderSource(shader, 1, &text, nullptr);
+    compile(shader);
+    GLint status = 0;
+    GLint length = 0;
+    parameter(shader, GL_OBJECT_COMPILE_STATUS_ARB, &status);
+    parameter(shader, GL_OBJECT_INFO_LOG_LENGTH_ARB, &length);
+    std::string log(length > 0 ? static_cast<std::size_t>(length) : 1, '\0');
+    infoLog(shader, static_cast<GLsizei>(log.size()), nullptr, &log[0]);
+    log.resize(log.find('\0') == std::string::npos ? log.size() : log.find('\0'));
+    deleteObject(shader);
+    check.checked = true;
+    check.passed = status != 0;
+    if (!check.passed) {
+      check.messages = MapCompileLog(one, log);
+      if (check.messages.empty()) {
+        check.messages.push_back(one.shownPath + ": error: the driver rejected the shader");
+      }
     }
+  };
+  compileOne(source, GL_FRAGMENT_SHADER_ARB);
+  if (check.passed && !source.vertexPrepared.empty()) {
+    compileOne(VertexSource(source), GL_VERTEX_SHADER_ARB);
   }
   return check;
 }

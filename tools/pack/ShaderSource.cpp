@@ -16,7 +16,8 @@ int CountLines(const std::string& text) {
   return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
 }
 
-// The text with comments blanked and line breaks kept, for searching.
+}  // namespace
+
 std::string WithoutComments(const std::string& text) {
   std::string code = text;
   for (std::size_t i = 0; i + 1 < code.size(); ++i) {
@@ -33,6 +34,8 @@ std::string WithoutComments(const std::string& text) {
   }
   return code;
 }
+
+namespace {
 
 // The 1-based line of the first match of `pattern` in `code`, 0 for none.
 int FirstLine(const std::string& code, const std::regex& pattern) {
@@ -100,6 +103,7 @@ bool LoadShaderSource(const std::string& path, ShaderSource& source, std::string
                      (source.text.empty() || source.text.back() == '\n' ? 0 : 1);
   const int mainImageLine = FirstLine(code, std::regex(R"(void\s+mainImage)"));
   source.mainImageLine = mainImageLine > 0 ? mainImageLine : 1;
+  source.mainAdded = NeedsMainWrapper(source.carried);
   source.samplesInput =
       FirstLine(code, std::regex(R"((^|[^A-Za-z0-9_])iChannel[01]([^A-Za-z0-9_]|$))")) > 0 ||
       FirstLine(code, std::regex(R"(uniform\s+sampler2D\s+(texture|tex0|tex1)\b)")) > 0;
@@ -109,9 +113,11 @@ bool LoadShaderSource(const std::string& path, ShaderSource& source, std::string
 int UserLine(const ShaderSource& source, int preparedLine, std::string& note) {
   const int line = preparedLine - source.prefixLines;
   note.clear();
-  if (line > source.userLines) {
+  // Past the file's end: the added main(), or the end itself (a fault found there).
+  if (line > source.userLines && source.mainAdded) {
     note = " (in the main() that calls mainImage)";
     return source.mainImageLine;
   }
+  if (line > source.userLines) return source.userLines < 1 ? 1 : source.userLines;
   return line < 1 ? 1 : line;
 }

@@ -13,12 +13,21 @@ struct ShaderSource {
   int prefixLines = 0;    // lines of `prepared` before the file's first line
   int userLines = 0;      // lines of the file
   int mainImageLine = 1;  // where messages about the added main() point
+  bool mainAdded = false;  // the plugin adds a main() that calls mainImage
   bool samplesInput = false;  // samples input channel 0 or 1 (an effect by default)
+  // A complete program's vertex text (an ISF shader's), else empty.
+  std::string vertexPrepared;
+  std::string vertexShownPath;
+  int vertexPrefixLines = 0;
+  int vertexUserLines = 0;
 };
 
 // Reads and prepares `path`; false with `error` ("file:line: error: ...")
 // when the file cannot be read or asks for what the plugin cannot feed.
 bool LoadShaderSource(const std::string& path, ShaderSource& source, std::string& error);
+
+// The text with comments blanked and line breaks kept, for searching.
+std::string WithoutComments(const std::string& text);
 
 // The file's line for a line of the prepared text, and a note when it lies
 // in text the plugin added.
