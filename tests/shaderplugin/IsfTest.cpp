@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "host/PngImage.h"
+#include "host/image/PngImage.h"
 #include "tests/cli/HostProcess.h"
 
 namespace {
