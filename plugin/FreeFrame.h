@@ -63,6 +63,7 @@ enum : FFUInt32 {
 // Plugin types and parameter types.
 constexpr FFUInt32 FF_EFFECT = 0;
 constexpr FFUInt32 FF_SOURCE = 1;
+constexpr FFUInt32 FF_TYPE_BOOLEAN = 0;
 constexpr FFUInt32 FF_TYPE_STANDARD = 10;
 constexpr FFUInt32 FF_TYPE_TEXT = 100;
 

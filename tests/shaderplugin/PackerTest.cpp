@@ -60,16 +60,18 @@ TEST(Packer, AShaderWithAnErrorWritesNothingAndIsReportedAtItsLine) {
         "  float v = sin(uv.x * 10.0 + iTime);\n"
         "  fragColor = vec4(v, uv, 1.0) +;\n"
         "}\n");
-  Write(folder / "counter.glsl",
+  // Under its own #version, whose line stays where it was.
+  Write(folder / "modern.glsl",
+        "// texture() and a mistake on line 4.\n"
+        "#version 330 compatibility\n"
         "void mainImage(out vec4 c, in vec2 p) {\n"
-        "  // iFrame in a comment is no use of it.\n"
-        "  c = vec4(fract(float(iFrame) / 60.0) + iTimeDelta);\n"
+        "  c = texture(iChannel2, p) + undeclared;\n"
         "}\n");
   const struct {
     const char* file;
     const char* message;
   } cases[] = {{"plasma.glsl", "plasma.glsl:5: error: '' :  syntax error"},
-               {"counter.glsl", "counter.glsl:3: error: iTimeDelta, iFrame not available"}};
+               {"modern.glsl", "modern.glsl:4: error: 'undeclared' : undeclared identifier"}};
   for (const auto& c : cases) {
     const auto run = RunProgram(PACKER_PROGRAM, {folder / c.file, "--target", "linux-x86_64"});
     EXPECT_EQ(1, run.exitStatus) << c.file;
@@ -105,7 +107,7 @@ TEST(Packer, ADamagedDescriptionIsRefusedWithOneLine) {
   std::string flipped = good;
   flipped[bare.size() + (good.size() - bare.size()) / 2] ^= 0x40;
   std::string otherVersion = good;
-  otherVersion[good.size() - 12] = 2;
+  otherVersion[good.size() - 12] = 3;
   const struct {
     const char* name;
     std::string bytes;
@@ -113,7 +115,7 @@ TEST(Packer, ADamagedDescriptionIsRefusedWithOneLine) {
   } cases[] = {
       {"truncated", good.substr(0, good.size() - 100), "no plugin description is packed into it"},
       {"flipped", flipped, "its description is damaged (checksum mismatch)"},
-      {"version", otherVersion, "its description is in format version 2; this template reads version 1"},
+      {"version", otherVersion, "its description is in format version 3; this template reads version 2"},
       {"template", bare, "no plugin description is packed into it"},
   };
   for (const auto& c : cases) {

@@ -25,10 +25,18 @@ TEST(ShaderPlugin, PackerChecksTheTextThePluginCompiles) {
   std::string error;
   ASSERT_TRUE(LoadShaderSource(ORBITS_SHADER, source, error)) << error;
   ASSERT_EQ(0u, source.carried.find("#define iTime iGlobalTime\n"));
-  const PluginDescription description = DescriptionFor(source.carried.c_str());
+  // As a source packed with a version line: both ends add the same text.
+  source.options.opaque = true;
+  source.options.versionLine = "#version 130";
+  PrepareSource(source);
+  PluginDescription description = DescriptionFor(source.carried.c_str());
+  description.siteConventions = true;
+  description.opaque = true;
+  description.versionLine = "#version 130";
   ShaderEffect effect(description);
   ASSERT_EQ(FF_SUCCESS, effect.InitGL(&kViewport));
   EXPECT_EQ(source.prepared, fakegl::Get().latestFragmentSource);
+  EXPECT_EQ(0u, source.prepared.find("#version 130\n"));
   effect.DeInitGL();
 }
 

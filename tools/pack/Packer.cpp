@@ -3,11 +3,49 @@
 #include "effect/PluginDescription.h"
 #include "tools/pack/DefaultNames.h"
 #include "tools/pack/DescriptionWriter.h"
+#include "tools/pack/PictureFile.h"
 #include "tools/pack/PluginWriter.h"
 #include "tools/pack/ShaderCheck.h"
 #include "tools/pack/Utf8Path.h"
 
 namespace {
+
+// Samples a video input: iChannel0/1 given no picture, or a texture uniform.
+bool SamplesInput(const ShaderSource& source, const PackOptions& options) {
+  return source.samplesNamedTexture ||
+         (source.usesChannel[0] && options.channels[0].picture.empty()) ||
+         (source.usesChannel[1] && options.channels[1].picture.empty());
+}
+
+// Each channel's picture, its input or nothing; a channel the shader
+// samples that gets neither is reported.
+bool DescribeChannels(const ShaderSource& source, const PackOptions& options,
+                      FFUInt32 pluginType, PluginDescription& d, PackResult& result) {
+  for (int i = 0; i < 4; ++i) {
+    const PackOptions::Channel& given = options.channels[i];
+    ChannelDescription& channel = d.channels[i];
+    channel.source = i < 2 ? ChannelSource::kInput : ChannelSource::kNone;
+    if (!given.picture.empty()) {
+      std::string error;
+      if (!ReadChannelPicture(given.picture, channel, error)) {
+        result.messages.push_back(error);
+        return false;
+      }
+      channel.clamp = given.clamp;
+      channel.nearest = given.nearest;
+    }
+    const bool fed = channel.source == ChannelSource::kPicture ||
+                     (channel.source == ChannelSource::kInput && pluginType == FF_EFFECT);
+    if (source.usesChannel[i] && !fed) {
+      const std::string name = "iChannel" + std::to_string(i);
+      result.messages.push_back(source.shownPath + ": warning: " + name +
+                                " is given no picture (--channel" + std::to_string(i) +
+                                " FILE.png)" + (i < 2 && pluginType != FF_EFFECT ? " and the source takes no input" : "") +
+                                "; it draws black");
+    }
+  }
+  return true;
+}
 
 PluginDescription Describe(const ShaderSource& source, const PackOptions& options,
                            const std::string& shaderPath, PackResult& result) {
@@ -15,7 +53,7 @@ PluginDescription Describe(const ShaderSource& source, const PackOptions& option
   const std::string fileName = PathText(Utf8Path(shaderPath).filename());
   for (std::size_t i = 0; i < 4; ++i) d.uniqueId[i] = result.id[i];
   d.name = result.name;
-  d.pluginType = options.typeGiven ? options.type : source.samplesInput ? FF_EFFECT : FF_SOURCE;
+  d.pluginType = options.typeGiven ? options.type : SamplesInput(source, options) ? FF_EFFECT : FF_SOURCE;
   result.type = d.pluginType == FF_EFFECT ? "effect" : "source";
   d.versionMajor = options.versionMajor;
   d.versionMinor = options.versionMinor;
@@ -39,8 +77,19 @@ PluginDescription Describe(const ShaderSource& source, const PackOptions& option
     p.feed = feeds[i];
     d.parameters.push_back(p);
   }
+  if (source.usesMouse) {
+    ParameterDescription button;
+    button.name = "Mouse Button";
+    button.type = FF_TYPE_BOOLEAN;
+    button.feed = ParameterFeed::kMouseButton;
+    d.parameters.push_back(button);
+  }
   d.fragmentText = source.carried;
   d.reportRejectedProgram = true;
+  d.siteConventions = true;
+  d.hostTime = true;
+  d.opaque = source.options.opaque;
+  d.versionLine = source.options.versionLine;
   return d;
 }
 
@@ -58,6 +107,9 @@ PackResult PackShader(const std::string& shaderPath, const PackOptions& options,
     result.messages.push_back(error);
     return result;
   }
+  const FFUInt32 pluginType =
+      options.typeGiven ? options.type : SamplesInput(source, options) ? FF_EFFECT : FF_SOURCE;
+  source.options.opaque = pluginType == FF_SOURCE && !options.keepAlpha;
   const ShaderCheck check = CheckShader(source);
   if (check.checked && !check.passed) {
     result.messages = check.messages;
@@ -68,7 +120,10 @@ PackResult PackShader(const std::string& shaderPath, const PackOptions& options,
                               "); the plugin reports a rejected program when a host loads it");
   }
 
-  const PluginDescription description = Describe(source, options, shaderPath, result);
+  PluginDescription description = Describe(source, options, shaderPath, result);
+  if (!DescribeChannels(source, options, description.pluginType, description, result)) {
+    return result;
+  }
   std::vector<unsigned char> packed;
   if (!PackDescription(description, packed, error)) {
     result.messages.push_back(shaderPath + ": error: " + error);
