@@ -18,7 +18,7 @@ bool ReadChannelPicture(const std::string& path, ChannelDescription& channel,
   std::ifstream file(Utf8Path(path), std::ios::binary);
   const std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(file)),
                                          std::istreambuf_iterator<char>());
-  if (!file.eof() || bytes.empty() || bytes.size() > (256u << 20)) {
+  if (!file || bytes.empty() || bytes.size() > (256u << 20)) {
     error = path + ": error: cannot read the picture";
     return false;
   }
