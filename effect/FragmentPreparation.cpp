@@ -96,6 +96,8 @@ int PrepareFragmentText(std::string& text, const FragmentOptions& options) {
       back = shader_texts::OpaqueMainWrapper;
     }
   }
+  // The closing text may start with a directive, which needs a line of its own.
+  if (!back.empty() && !own.empty() && own.back() != '\n') own += '\n';
   text = front + own + back;
   return static_cast<int>(std::count(front.begin(), front.end(), '\n'));
 }

@@ -38,6 +38,17 @@ TEST(ShaderPlugin, PackerChecksTheTextThePluginCompiles) {
   EXPECT_EQ(source.prepared, fakegl::Get().latestFragmentSource);
   EXPECT_EQ(0u, source.prepared.find("#version 130\n"));
   effect.DeInitGL();
+
+  // A complete text on one line without a line break: its main() is
+  // renamed, and the main() that follows begins on a line of its own.
+  source.carried = "uniform float time; void main() { gl_FragColor = vec4(time); }";
+  PrepareSource(source);
+  description.fragmentText = source.carried;
+  ShaderEffect oneLine(description);
+  ASSERT_EQ(FF_SUCCESS, oneLine.InitGL(&kViewport));
+  EXPECT_EQ(source.prepared, fakegl::Get().latestFragmentSource);
+  EXPECT_NE(std::string::npos, source.prepared.find("}\n#undef main\n"));
+  oneLine.DeInitGL();
 }
 
 TEST(ShaderPlugin, RejectedProgramIsReportedOnceWithTheDriversLog) {
