@@ -58,6 +58,12 @@ class PayloadReader {
     Skip(length);
     return true;
   }
+  bool Bytes(std::vector<unsigned char>& bytes, std::uint32_t size, const char* what) {
+    if (size > left_) return Fail(what);
+    bytes.assign(data_, data_ + size);
+    Skip(size);
+    return true;
+  }
   bool Fail(const char* what) {
     if (error_.empty()) error_ = what;
     return false;

@@ -31,6 +31,7 @@ constexpr std::uint32_t kMaximumLabels = 256;
 constexpr std::uint32_t kMaximumLabelLength = 256;
 constexpr std::uint32_t kMaximumUniformNameLength = 64;
 constexpr std::uint32_t kMaximumUniformValues = 256;
+constexpr std::uint32_t kMaximumVersionLineLength = 64;
 
 struct Footer {
   std::uint32_t version = 0;
@@ -94,7 +95,7 @@ bool CompleteProgramFields(Io& io, Description& d) {
 }
 
 // Walks every field in payload order. `io` reads or writes each through
-// Word, Float, Text and Fixed, and says through Fail why a value is out of
+// Word, Float, Text, Fixed and Bytes, and says through Fail why a value is out of
 // bounds; a reader stops at the first failure.
 template <typename Io, typename Description>
 bool DescriptionFields(Io& io, Description& d) {
@@ -159,8 +160,45 @@ bool DescriptionFields(Io& io, Description& d) {
     p.display = static_cast<ParameterDisplay>(display);
     p.feed = static_cast<ParameterFeed>(feed);
   }
-  return io.Text(d.fragmentText, kMaximumProgramLength, "program text") &&
-         CompleteProgramFields(io, d);
+  std::uint32_t conventions = (d.siteConventions ? 1u : 0u) | (d.opaque ? 2u : 0u) |
+                             (d.hostTime ? 4u : 0u);
+  if (!(io.Text(d.fragmentText, kMaximumProgramLength, "program text") &&
+        count(conventions, 7, "convention flags") &&
+        io.Text(d.versionLine, kMaximumVersionLineLength, "version line") &&
+        (d.versionLine.empty() ||
+         (d.versionLine.compare(0, 9, "#version ") == 0 &&
+          d.versionLine.find_first_of("\r\n") == std::string::npos) ||
+         io.Fail("version line")))) {
+    return false;
+  }
+  d.siteConventions = (conventions & 1u) != 0;
+  d.opaque = (conventions & 2u) != 0;
+  d.hostTime = (conventions & 4u) != 0;
+  for (std::uint32_t index = 0; index < 4; ++index) {
+    auto& c = d.channels[index];
+    auto source = static_cast<std::uint32_t>(c.source);
+    std::uint32_t width = c.width, height = c.height;
+    std::uint32_t sampling = (c.clamp ? 1u : 0u) | (c.nearest ? 2u : 0u);
+    if (!(count(source, static_cast<std::uint32_t>(ChannelSource::kCount) - 1, "channel source") &&
+          (source != static_cast<std::uint32_t>(ChannelSource::kInput) || index < 2 ||
+           io.Fail("channel input")) &&
+          count(width, ChannelDescription::kMaximumSide, "picture width") &&
+          count(height, ChannelDescription::kMaximumSide, "picture height") &&
+          count(sampling, 3, "picture sampling"))) {
+      return false;
+    }
+    const bool picture = source == static_cast<std::uint32_t>(ChannelSource::kPicture);
+    if (picture != (width > 0 && height > 0) || (!picture && (width | height) != 0)) {
+      return io.Fail("picture size");
+    }
+    if (!io.Bytes(c.pixels, width * height * 4, "picture")) return false;
+    c.source = static_cast<ChannelSource>(source);
+    c.width = width;
+    c.height = height;
+    c.clamp = (sampling & 1u) != 0;
+    c.nearest = (sampling & 2u) != 0;
+  }
+  return CompleteProgramFields(io, d);
 }
 
 }  // namespace description_format

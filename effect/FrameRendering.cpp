@@ -20,6 +20,7 @@ FFUInt32 ShaderEffect::ProcessOpenGL(const ProcessOpenGLStruct* frame) {
   glGetFloatv(GL_VIEWPORT, viewport);
   viewportWidth = viewport[2];
   viewportHeight = viewport[3];
+  if (description_.siteConventions) return ProcessSiteFrame(*frame, viewport);
 
   // Framebuffer and viewport: changed by the copies, put back by them.
   const bool sampled[2] = {channelLocation[0] >= 0, channelLocation[1] >= 0};

@@ -25,6 +25,7 @@ enum class ParameterFeed : FFUInt32 {
   kGreen,
   kBlue,
   kAlpha,
+  kMouseButton,  // iMouse's button: down while the value is at least 0.5
   kCount,
 };
 
@@ -79,6 +80,25 @@ struct UniformDescription {
   std::vector<std::int32_t> values;
 };
 
+// Where a program's iChannel0..3 takes its picture from.
+enum class ChannelSource : FFUInt32 {
+  kInput,    // the plugin's video input of the same index (0 and 1 only)
+  kPicture,  // a picture packed with the plugin
+  kNone,     // nothing: the channel samples black
+  kCount,
+};
+
+struct ChannelDescription {
+  ChannelSource source = ChannelSource::kInput;
+  FFUInt32 width = 0;   // a picture's size in pixels
+  FFUInt32 height = 0;
+  bool clamp = false;    // clamped to the edge; otherwise repeated
+  bool nearest = false;  // nearest texel; otherwise linear between mipmap levels
+  std::vector<unsigned char> pixels;  // RGBA8, bottom row first, as OpenGL takes them
+
+  static constexpr FFUInt32 kMaximumSide = 2048;
+};
+
 struct PluginDescription {
   // The registration record.
   char uniqueId[4] = {};
@@ -105,6 +125,17 @@ struct PluginDescription {
   std::string vertexText;
   std::vector<UniformDescription> uniforms;
   bool CompleteProgram() const { return !vertexText.empty(); }
+
+  // What plugins made from someone's shader get and the built-in does not.
+  // Every uniform of both sites' conventions with its meaning, iChannel0..3
+  // fed as `channels` says, and backbuffer as the instance's own previous frame.
+  bool siteConventions = false;
+  bool opaque = false;    // the program's alpha is replaced by 1
+  bool hostTime = false;  // FF_SETTIME drives the clock
+  // A "#version" line put first in the compiled text; empty for none (the
+  // driver's 1.10). A text's own #version line goes first instead.
+  std::string versionLine;
+  ChannelDescription channels[4];
 
   static constexpr std::size_t kMaximumParameters = 64;
   static constexpr std::size_t kMaximumUniforms = 128;

@@ -18,6 +18,7 @@ FFUInt32 CreateShaderEffect(const PluginDescription& description, CFreeFrameGLPl
 ShaderEffect::ShaderEffect(const PluginDescription& description) : description_(description) {
   SetMinimumInputs(description_.minimumInputs);
   SetMaximumInputs(description_.maximumInputs);
+  SetSupportsTime(description_.hostTime);
   const std::size_t count = description_.parameters.size();
   parameterCount_ = static_cast<FFUInt32>(
       count < PluginDescription::kMaximumParameters ? count
@@ -53,6 +54,22 @@ void ShaderEffect::ResetState() {
   }
   // Forgotten, not deleted: ResetState makes no GL call.
   inputCopy = InputCopy{};
+  channelTextures = ChannelTextures{};
+  frameNumber = 0;
+  timeDelta = 0.0f;
+  frameRate = 60.0f;
+  mouseDown = false;
+  mousePress[0] = mousePress[1] = 0.0f;
+  hostTime = clockHostTime = 0.0;
+  hostTimeGiven = false;
+}
+
+FFUInt32 ShaderEffect::SetTime(double time) {
+  if (!description_.hostTime) return CFreeFrameGLPlugin::SetTime(time);
+  if (!std::isfinite(time)) return FF_FAIL;
+  hostTime = time;
+  hostTimeGiven = true;
+  return FF_SUCCESS;
 }
 
 FFUInt32 ShaderEffect::SetFloatParameter(FFUInt32 index, float value) {

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "effect/AnimationClock.h"
+#include "effect/ChannelTextures.h"
 #include "effect/InputCopy.h"
 #include "effect/NamedUniforms.h"
 #include "effect/PluginDescription.h"
@@ -37,6 +38,8 @@ class ShaderEffect : public CFreeFrameGLPlugin {
   const char* GetParameterDisplay(FFUInt32 index) override;
 
   FFUInt32 ProcessOpenGL(const ProcessOpenGLStruct* frame) override;
+  // Taken only where the description asks for the host's time.
+  FFUInt32 SetTime(double hostTime) override;
 
   void ResetState();
 
@@ -81,16 +84,41 @@ class ShaderEffect : public CFreeFrameGLPlugin {
   // A complete program's own uniforms.
   NamedUniforms namedUniforms;
 
+  // Those of the site conventions only.
+  GLint timeDeltaLocation = -1;
+  GLint frameLocation = -1;
+  GLint frameRateLocation = -1;
+  GLint sampleRateLocation = -1;
+  GLint surfaceLocation = -1;
+  GLint backbufferLocation = -1;
+
+  // The site conventions' frame state.
+  ChannelTextures channelTextures;
+  int frameNumber = 0;           // iFrame: frames drawn since the program was made
+  float timeDelta = 0.0f;        // iTimeDelta: the latest frame's step of the clock
+  float frameRate = 60.0f;       // iFrameRate
+  bool mouseDown = false;        // the button parameter at the latest frame
+  float mousePress[2] = {0.0f, 0.0f};  // where the button went down, in pixels
+  double hostTime = 0.0;         // the latest FF_SETTIME
+  double clockHostTime = 0.0;    // the host time the clock has reached
+  bool hostTimeGiven = false;
+
  private:
   // Mouse feeds rest at the middle, colour feeds at 1 (a colour that
   // changes nothing), the clock at speed 0.5 (real time).
   static constexpr float kRestingValue[static_cast<FFUInt32>(ParameterFeed::kCount)] = {
-      0.0f, 0.5f, 0.5f, 0.5f, 0.5f, 0.5f, 1.0f, 1.0f, 1.0f, 1.0f};
+      0.0f, 0.5f, 0.5f, 0.5f, 0.5f, 0.5f, 1.0f, 1.0f, 1.0f, 1.0f, 0.0f};
 
   void ReportRejectedProgram() const;
   void LocateUniforms();
   void ReadDate();
   void UploadUniforms(const GLuint channelHandle[2]);
+  // The frame of a plugin that follows the site conventions.
+  FFUInt32 ProcessSiteFrame(const ProcessOpenGLStruct& frame, const GLfloat viewport[4]);
+  void LocateSiteUniforms();
+  void AdvanceSiteClock();
+  void UploadSiteUniforms();
+  void UpdateSiteMouse();
 
   const PluginDescription& description_;
   FFUInt32 parameterCount_ = 0;

@@ -58,7 +58,7 @@ void ShaderEffect::ReportRejectedProgram() const {
 
 bool ShaderEffect::PrepareProgram(std::string fragmentText) {
   const bool complete = description_.CompleteProgram();
-  if (!complete) PrepareFragmentText(fragmentText);
+  if (!complete) PrepareFragmentText(fragmentText, FragmentOptions::Of(description_));
 
   shader.UseExtensionTable(&extensions);
   const char* vertexText =
@@ -68,9 +68,27 @@ bool ShaderEffect::PrepareProgram(std::string fragmentText) {
   }
   if (shader.IsUsable() == 0 || shader.MakeCurrent() == 0) return false;
 
-  LocateUniforms();
+  if (description_.siteConventions) {
+    LocateSiteUniforms();
+  } else {
+    LocateUniforms();
+  }
   shader.ClearCurrent();  // between frames no program is current
   inputCopy.DeleteTextures();
+  if (description_.siteConventions) {
+    channelTextures.DeleteObjects();
+    bool used[4];
+    for (int i = 0; i < 4; ++i) used[i] = channelLocation[i] >= 0;
+    channelTextures.MakePictures(extensions, description_.channels, used);
+    for (int i = 0; i < 4; ++i) {
+      const ChannelDescription& c = description_.channels[i];
+      if (c.source != ChannelSource::kPicture) continue;
+      channelResolution[i][0] = static_cast<float>(c.width);
+      channelResolution[i][1] = static_cast<float>(c.height);
+    }
+    frameNumber = 0;
+    clockHostTime = 0.0;
+  }
   clock.Restart();  // the animation starts when the program is ready
   return true;
 }
@@ -130,6 +148,7 @@ FFUInt32 ShaderEffect::DeInitGL() {
   if (initialized) shader.ClearCurrent();
   shader.DeleteObjects();
   inputCopy.DeleteObjects(extensions);
+  channelTextures.DeleteObjects();
   initialized = false;
   return FF_SUCCESS;
 }

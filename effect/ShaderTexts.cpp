@@ -45,6 +45,42 @@ const char MainImageWrapper[] =
     "    mainImage(gl_FragColor, gl_FragCoord.xy);\n"
     "}\n";
 
+const char SiteUniformHeader[] =
+    "uniform vec3 iResolution;\n"
+    "uniform float iGlobalTime;\n"
+    "uniform float iTimeDelta;\n"
+    "uniform int iFrame;\n"
+    "uniform float iFrameRate;\n"
+    "uniform vec4 iMouse;\n"
+    "uniform vec4 iDate;\n"
+    "uniform float iSampleRate;\n"
+    "uniform float iChannelTime[4];\n"
+    "uniform vec3 iChannelResolution[4];\n"
+    "uniform sampler2D iChannel0;\n"
+    "uniform sampler2D iChannel1;\n"
+    "uniform sampler2D iChannel2;\n"
+    "uniform sampler2D iChannel3;\n";
+
+// The surface's corner in xy and its size per pixel in zw.
+const char SurfaceDeclaration[] =
+    "uniform vec4 helix_surface;\n"
+    "#define surfacePosition (helix_surface.xy + gl_FragCoord.xy * helix_surface.zw)\n";
+
+const char OpaqueMainImageWrapper[] =
+    "void main(void) {\n"
+    "    mainImage(gl_FragColor, gl_FragCoord.xy);\n"
+    "    gl_FragColor.a = 1.0;\n"
+    "}\n";
+
+const char RenamedMain[] = "#define main helix_main\n";
+
+const char OpaqueMainWrapper[] =
+    "#undef main\n"
+    "void main(void) {\n"
+    "    helix_main();\n"
+    "    gl_FragColor.a = 1.0;\n"
+    "}\n";
+
 static_assert(sizeof VertexShaderText - 1 == 133, "vertex text length");
 static_assert(sizeof FragmentShaderText - 1 == 599, "fragment text length");
 static_assert(sizeof UniformHeader - 1 == 277, "uniform header length");

@@ -11,4 +11,13 @@ extern const char UniformHeader[];           // 277 characters
 extern const char InputColourDeclaration[];  // 26 characters
 extern const char MainImageWrapper[];        // 66 characters
 
+// For plugins made from someone's shader: every uniform of the mainImage
+// convention, the surface of the Sandbox convention, and the ends that
+// replace the program's alpha by 1.
+extern const char SiteUniformHeader[];
+extern const char SurfaceDeclaration[];
+extern const char OpaqueMainImageWrapper[];
+extern const char RenamedMain[];
+extern const char OpaqueMainWrapper[];
+
 }  // namespace shader_texts

@@ -109,6 +109,12 @@ void GLAPIENTRY glTexImage2D(GLenum target, GLint level, GLint internalformat, G
          pixels != nullptr ? "data" : "null");
 }
 
+void GLAPIENTRY glCopyTexSubImage2D(GLenum target, GLint level, GLint xoffset, GLint yoffset,
+                                    GLint x, GLint y, GLsizei width, GLsizei height) {
+  Record("glCopyTexSubImage2D(0x%04x, %d, %d, %d, %d, %d, %d, %d)", target, level, xoffset,
+         yoffset, x, y, width, height);
+}
+
 void GLAPIENTRY glTexParameterf(GLenum target, GLenum pname, GLfloat param) {
   Record("glTexParameterf(0x%04x, 0x%04x, %.1f)", target, pname, static_cast<double>(param));
 }

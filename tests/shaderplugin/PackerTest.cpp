@@ -61,16 +61,18 @@ TEST(Packer, AShaderWithAnErrorWritesNothingAndIsReportedAtItsLine) {
         "  float v = sin(uv.x * 10.0 + iTime);\n"
         "  fragColor = vec4(v, uv, 1.0) +;\n"
         "}\n");
-  Write(folder / "counter.glsl",
+  // Under its own #version, whose line stays where it was.
+  Write(folder / "modern.glsl",
+        "// texture() and a mistake on line 4.\n"
+        "#version 330 compatibility\n"
         "void mainImage(out vec4 c, in vec2 p) {\n"
-        "  // iFrame in a comment is no use of it.\n"
-        "  c = vec4(fract(float(iFrame) / 60.0) + iTimeDelta);\n"
+        "  c = texture(iChannel2, p) + undeclared;\n"
         "}\n");
   const struct {
     const char* file;
     const char* message;
   } cases[] = {{"plasma.glsl", "plasma.glsl:5: error: '' :  syntax error"},
-               {"counter.glsl", "counter.glsl:3: error: iTimeDelta, iFrame not available"}};
+               {"modern.glsl", "modern.glsl:4: error: 'undeclared' : undeclared identifier"}};
   for (const auto& c : cases) {
     const auto run = RunProgram(PACKER_PROGRAM, {folder / c.file, "--target", "linux-x86_64"});
     EXPECT_EQ(1, run.exitStatus) << c.file;

@@ -25,11 +25,30 @@ TEST(ShaderPlugin, PackerChecksTheTextThePluginCompiles) {
   std::string error;
   ASSERT_TRUE(LoadShaderSource(ORBITS_SHADER, source, error)) << error;
   ASSERT_EQ(0u, source.carried.find("#define iTime iGlobalTime\n"));
-  const PluginDescription description = DescriptionFor(source.carried.c_str());
+  // As a source packed with a version line: both ends add the same text.
+  source.options.opaque = true;
+  source.options.versionLine = "#version 130";
+  PrepareSource(source);
+  PluginDescription description = DescriptionFor(source.carried.c_str());
+  description.siteConventions = true;
+  description.opaque = true;
+  description.versionLine = "#version 130";
   ShaderEffect effect(description);
   ASSERT_EQ(FF_SUCCESS, effect.InitGL(&kViewport));
   EXPECT_EQ(source.prepared, fakegl::Get().latestFragmentSource);
+  EXPECT_EQ(0u, source.prepared.find("#version 130\n"));
   effect.DeInitGL();
+
+  // A complete text on one line without a line break: its main() is
+  // renamed, and the main() that follows begins on a line of its own.
+  source.carried = "uniform float time; void main() { gl_FragColor = vec4(time); }";
+  PrepareSource(source);
+  description.fragmentText = source.carried;
+  ShaderEffect oneLine(description);
+  ASSERT_EQ(FF_SUCCESS, oneLine.InitGL(&kViewport));
+  EXPECT_EQ(source.prepared, fakegl::Get().latestFragmentSource);
+  EXPECT_NE(std::string::npos, source.prepared.find("}\n#undef main\n"));
+  oneLine.DeInitGL();
 }
 
 TEST(ShaderPlugin, RejectedProgramIsReportedOnceWithTheDriversLog) {

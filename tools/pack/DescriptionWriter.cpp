@@ -33,6 +33,11 @@ class PayloadWriter {
     Word(length);
     return Fixed(text.data(), text.size());
   }
+  bool Bytes(std::vector<unsigned char>& bytes, std::uint32_t size, const char* what) {
+    if (bytes.size() != size) return Fail(what);
+    out_.insert(out_.end(), bytes.begin(), bytes.end());
+    return true;
+  }
   bool Fail(const char* what) {
     if (error_.empty()) error_ = std::string("the ") + what + " is out of bounds";
     return false;

@@ -33,6 +33,12 @@ const char kPackUsage[] =
     "  --parameter NAME[=DEFAULT]\n"
     "                          names the next of the three parameters (the clock's\n"
     "                          speed, mouse x, mouse y; default values 0.5 in 0..1)\n"
+"  --channelN PICTURE.png  packs a picture for iChannelN (N from 0 to 3), repeated\n"
+    "                          and mipmapped; without one iChannel0/1 are the\n"
+    "                          video inputs and iChannel2/3 draw black\n"
+    "  --channelN-clamp        clamps the picture at its edges instead\n"
+    "  --channelN-nearest      samples its nearest texel, without mipmaps\n"
+    "  --keep-alpha            a source keeps its shader's alpha (default: opaque)\n"
     "  --file-name STEM        the plugins' file name (default: the shader's)\n"
     "  --target TARGET         linux-x86_64, win32 or win64; repeat for more\n"
     "                          (default: all three)\n"
@@ -147,6 +153,17 @@ bool ParsePackOptions(const std::vector<std::string>& args, PackOptions& o, std:
     } else if (arg == "--templates") {
       if (!value(text)) return false;
       o.templateDirs.push_back(text);
+    } else if (std::regex_match(arg, std::regex(R"(--channel[0-3](-clamp|-nearest)?)"))) {
+      PackOptions::Channel& channel = o.channels[arg[9] - '0'];
+      if (arg.size() == 10) {
+        if (!value(channel.picture)) return false;
+      } else if (arg.compare(10, 6, "-clamp") == 0) {
+        channel.clamp = true;
+      } else {
+        channel.nearest = true;
+      }
+    } else if (arg == "--keep-alpha") {
+      o.keepAlpha = true;
     } else if (arg == "--force") {
       o.force = true;
     } else if (arg == "-q" || arg == "--quiet") {

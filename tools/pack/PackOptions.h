@@ -17,6 +17,12 @@ struct PackOptions {
   std::vector<std::pair<std::string, float>> parameters;  // speed, mouse x, mouse y
   std::vector<std::string> targets;                       // empty: every target
   std::vector<std::string> templateDirs;
+  struct Channel {
+    std::string picture;  // a PNG packed for iChannelN; empty: input N or nothing
+    bool clamp = false;
+    bool nearest = false;
+  } channels[4];
+  bool keepAlpha = false;  // a source keeps the alpha its shader writes
   bool force = false;
   bool quiet = false;
   // One argument and nothing else, as when a file is dropped on the program.

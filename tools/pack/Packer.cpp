@@ -5,11 +5,49 @@
 #include "tools/pack/DefaultNames.h"
 #include "tools/pack/DescriptionWriter.h"
 #include "tools/pack/IsfTranslation.h"
+#include "tools/pack/PictureFile.h"
 #include "tools/pack/PluginWriter.h"
 #include "tools/pack/ShaderCheck.h"
 #include "tools/pack/Utf8Path.h"
 
 namespace {
+
+// Samples a video input: iChannel0/1 given no picture, or a texture uniform.
+bool SamplesInput(const ShaderSource& source, const PackOptions& options) {
+  return source.samplesNamedTexture ||
+         (source.usesChannel[0] && options.channels[0].picture.empty()) ||
+         (source.usesChannel[1] && options.channels[1].picture.empty());
+}
+
+// Each channel's picture, its input or nothing; a channel the shader
+// samples that gets neither is reported.
+bool DescribeChannels(const ShaderSource& source, const PackOptions& options,
+                      FFUInt32 pluginType, PluginDescription& d, PackResult& result) {
+  for (int i = 0; i < 4; ++i) {
+    const PackOptions::Channel& given = options.channels[i];
+    ChannelDescription& channel = d.channels[i];
+    channel.source = i < 2 ? ChannelSource::kInput : ChannelSource::kNone;
+    if (!given.picture.empty()) {
+      std::string error;
+      if (!ReadChannelPicture(given.picture, channel, error)) {
+        result.messages.push_back(error);
+        return false;
+      }
+      channel.clamp = given.clamp;
+      channel.nearest = given.nearest;
+    }
+    const bool fed = channel.source == ChannelSource::kPicture ||
+                     (channel.source == ChannelSource::kInput && pluginType == FF_EFFECT);
+    if (source.usesChannel[i] && !fed) {
+      const std::string name = "iChannel" + std::to_string(i);
+      result.messages.push_back(source.shownPath + ": warning: " + name +
+                                " is given no picture (--channel" + std::to_string(i) +
+                                " FILE.png)" + (i < 2 && pluginType != FF_EFFECT ? " and the source takes no input" : "") +
+                                "; it draws black");
+    }
+  }
+  return true;
+}
 
 PluginDescription Describe(const ShaderSource& source, const PackOptions& options,
                            const std::string& shaderPath, PackResult& result) {
@@ -17,7 +55,7 @@ PluginDescription Describe(const ShaderSource& source, const PackOptions& option
   const std::string fileName = PathText(Utf8Path(shaderPath).filename());
   for (std::size_t i = 0; i < 4; ++i) d.uniqueId[i] = result.id[i];
   d.name = result.name;
-  d.pluginType = options.typeGiven ? options.type : source.samplesInput ? FF_EFFECT : FF_SOURCE;
+  d.pluginType = options.typeGiven ? options.type : SamplesInput(source, options) ? FF_EFFECT : FF_SOURCE;
   result.type = d.pluginType == FF_EFFECT ? "effect" : "source";
   d.versionMajor = options.versionMajor;
   d.versionMinor = options.versionMinor;
@@ -41,8 +79,19 @@ PluginDescription Describe(const ShaderSource& source, const PackOptions& option
     p.feed = feeds[i];
     d.parameters.push_back(p);
   }
+  if (source.usesMouse) {
+    ParameterDescription button;
+    button.name = "Mouse Button";
+    button.type = FF_TYPE_BOOLEAN;
+    button.feed = ParameterFeed::kMouseButton;
+    d.parameters.push_back(button);
+  }
   d.fragmentText = source.carried;
   d.reportRejectedProgram = true;
+  d.siteConventions = true;
+  d.hostTime = true;
+  d.opaque = source.options.opaque;
+  d.versionLine = source.options.versionLine;
   return d;
 }
 
@@ -55,6 +104,16 @@ void DescribeIsf(const ShaderSource& source, const IsfShader& isf, const PackOpt
   d.parameters = isf.plugin.parameters;
   d.uniforms = isf.plugin.uniforms;
   d.vertexText = source.vertexPrepared;
+  // An ISF program declares and is fed its own uniforms: none of the
+  // sites' conventions, its alpha kept, its inputs the only pictures.
+  d.siteConventions = false;
+  d.hostTime = false;
+  d.opaque = false;
+  d.versionLine.clear();
+  for (int i = 0; i < 4; ++i) {
+    d.channels[i] = ChannelDescription{};
+    d.channels[i].source = i < 2 ? ChannelSource::kInput : ChannelSource::kNone;
+  }
   const auto text = [&isf](const char* key) {
     const auto it = isf.header.object.find(key);
     return it != isf.header.object.end() && it->is_string()
@@ -95,6 +154,11 @@ PackResult PackShader(const std::string& shaderPath, const PackOptions& options,
                               "INPUTS are the plugin's parameters");
     return result;
   }
+  if (!isIsf) {
+    const FFUInt32 pluginType =
+        options.typeGiven ? options.type : SamplesInput(source, options) ? FF_EFFECT : FF_SOURCE;
+    source.options.opaque = pluginType == FF_SOURCE && !options.keepAlpha;
+  }
   const ShaderCheck check = CheckShader(source);
   if (check.checked && !check.passed) {
     result.messages = check.messages;
@@ -106,7 +170,11 @@ PackResult PackShader(const std::string& shaderPath, const PackOptions& options,
   }
 
   PluginDescription description = Describe(source, options, shaderPath, result);
-  if (isIsf) DescribeIsf(source, isf, options, description, result);
+  if (isIsf) {
+    DescribeIsf(source, isf, options, description, result);
+  } else if (!DescribeChannels(source, options, description.pluginType, description, result)) {
+    return result;
+  }
   std::vector<unsigned char> packed;
   if (!PackDescription(description, packed, error)) {
     result.messages.push_back(shaderPath + ": error: " + error);

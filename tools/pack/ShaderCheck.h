@@ -1,7 +1,7 @@
 // Checks a shader before anything is written: compiles the text the plugin
 // will hand the driver and reports the compiler's messages at the file's
-// own lines. On Linux glslang checks it as GLSL 1.10; on Windows the
-// machine's own OpenGL driver compiles it in a hidden context.
+// own lines. On Linux glslang checks it; on Windows the machine's own
+// OpenGL driver compiles it in a hidden context.
 #pragma once
 
 #include <string>
@@ -16,7 +16,14 @@ struct ShaderCheck {
   std::string reason;
 };
 
-ShaderCheck CheckShader(const ShaderSource& source);
+// Finds the lowest GLSL version the text compiles as: none (1.10), then
+// 1.30, 3.30 compatibility, 4.00 compatibility; a text with its own
+// #version line is compiled as it says. Leaves `source` prepared with the
+// version found (or the last one tried), whose messages the check holds.
+ShaderCheck CheckShader(ShaderSource& source);
+
+// One compile of `source.prepared`, on this platform's compiler.
+ShaderCheck CompileCheck(const ShaderSource& source);
 
 // Turns a compiler's log into messages at the file's lines. Understands the
 // forms of glslang and of the common drivers; what it cannot place is kept

@@ -1,11 +1,12 @@
-// Linux: glslang, the reference GLSL front end, checks the text as GLSL
-// 1.10 for the desktop (the built-in texts declare no version).
+// Linux: glslang, the reference GLSL front end, checks the text for the
+// desktop: as GLSL 1.10 unless its first line names a version, as a driver
+// does.
 #include <glslang/Public/ResourceLimits.h>
 #include <glslang/Public/ShaderLang.h>
 
 #include "tools/pack/ShaderCheck.h"
 
-ShaderCheck CheckShader(const ShaderSource& source) {
+ShaderCheck CompileCheck(const ShaderSource& source) {
   static const bool initialised = glslang::InitializeProcess();
   ShaderCheck check;
   if (!initialised) {

@@ -59,7 +59,7 @@ bool Find(Function& function, const char* name) {
 
 }  // namespace
 
-ShaderCheck CheckShader(const ShaderSource& source) {
+ShaderCheck CompileCheck(const ShaderSource& source) {
   ShaderCheck check;
   const HiddenContext context;
   if (!context.IsCurrent()) {

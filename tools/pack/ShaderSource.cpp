@@ -69,45 +69,32 @@ bool LoadShaderSource(const std::string& path, ShaderSource& source, std::string
 
   const std::string code = WithoutComments(source.text);
   const bool mainImageStyle = NeedsUniformHeader(source.text);
-  if (mainImageStyle) {
-    std::string unfed;
-    int firstLine = 0;
-    for (const char* name : {"iTimeDelta", "iFrame", "iFrameRate", "iSampleRate"}) {
-      const int line = FirstLine(code, std::regex(std::string(R"((^|[^A-Za-z0-9_]))") + name +
-                                                  R"(([^A-Za-z0-9_]|$))"));
-      if (line == 0) continue;
-      unfed += (unfed.empty() ? "" : ", ") + std::string(name);
-      firstLine = firstLine == 0 ? line : std::min(firstLine, line);
-    }
-    if (!unfed.empty()) {
-      error = path + ":" + std::to_string(firstLine) + ": error: " + unfed +
-              " not available: the plugin feeds no iTimeDelta, iFrame, iFrameRate or "
-              "iSampleRate (it feeds iTime/iGlobalTime, iResolution, iMouse, iDate, "
-              "iChannel0..3, iChannelTime, iChannelResolution)";
-      return false;
-    }
-  }
-
+  const auto names = [&code](const std::string& name) {
+    return FirstLine(code, std::regex(R"((^|[^A-Za-z0-9_]))" + name + R"(([^A-Za-z0-9_]|$))")) > 0;
+  };
   source.carried = source.text;
-  if (mainImageStyle && FirstLine(code, std::regex(R"((^|[^A-Za-z0-9_])iTime([^A-Za-z0-9_]|$))"))) {
-    source.carried = "#define iTime iGlobalTime\n" + source.text;
-  }
-  source.prepared = source.carried;
-  PrepareFragmentText(source.prepared);
-  source.prefixLines = CountLines(source.carried) - CountLines(source.text);
-  if (mainImageStyle) {
-    source.prefixLines += CountLines(shader_texts::UniformHeader) +
-                          CountLines(shader_texts::InputColourDeclaration);
-  }
+  if (mainImageStyle && names("iTime")) source.carried = "#define iTime iGlobalTime\n" + source.text;
+  for (int i = 0; i < 4; ++i) source.usesChannel[i] = names("iChannel" + std::to_string(i));
+  source.usesMouse = mainImageStyle && names("iMouse");
+  source.ownVersion = HasVersionLine(source.text);
+  source.options.siteConventions = true;
+  PrepareSource(source);
   source.userLines = CountLines(source.text) +
                      (source.text.empty() || source.text.back() == '\n' ? 0 : 1);
   const int mainImageLine = FirstLine(code, std::regex(R"(void\s+mainImage)"));
   source.mainImageLine = mainImageLine > 0 ? mainImageLine : 1;
   source.mainAdded = NeedsMainWrapper(source.carried);
-  source.samplesInput =
-      FirstLine(code, std::regex(R"((^|[^A-Za-z0-9_])iChannel[01]([^A-Za-z0-9_]|$))")) > 0 ||
+  source.samplesNamedTexture =
       FirstLine(code, std::regex(R"(uniform\s+sampler2D\s+(texture|tex0|tex1)\b)")) > 0;
+  source.samplesInput =
+      source.usesChannel[0] || source.usesChannel[1] || source.samplesNamedTexture;
   return true;
+}
+
+void PrepareSource(ShaderSource& source) {
+  source.prepared = source.carried;
+  const int added = PrepareFragmentText(source.prepared, source.options);
+  source.prefixLines = CountLines(source.carried) - CountLines(source.text) + added;
 }
 
 int UserLine(const ShaderSource& source, int preparedLine, std::string& note) {

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "effect/FragmentPreparation.h"
+
 struct ShaderSource {
   std::string shownPath;  // the path as messages name it
   std::string text;       // the file's bytes
@@ -20,14 +22,21 @@ struct ShaderSource {
   std::string vertexShownPath;
   int vertexPrefixLines = 0;
   int vertexUserLines = 0;
+  bool samplesNamedTexture = false;  // declares a sampler texture, tex0 or tex1
+  bool usesChannel[4] = {false, false, false, false};  // names iChannel0..3
+  bool usesMouse = false;                              // names iMouse
+  bool ownVersion = false;                             // has its own #version line
+  FragmentOptions options;  // how `prepared` was made from `carried`
 };
 
-// Reads and prepares `path`; false with `error` ("file:line: error: ...")
-// when the file cannot be read or asks for what the plugin cannot feed.
+// Reads and prepares `path` (site conventions on, no version line); false
+// with `error` ("path: error: ...") when the file cannot be read.
 bool LoadShaderSource(const std::string& path, ShaderSource& source, std::string& error);
 
 // The text with comments blanked and line breaks kept, for searching.
 std::string WithoutComments(const std::string& text);
+// Makes `prepared` and `prefixLines` again from `carried` and `options`.
+void PrepareSource(ShaderSource& source);
 
 // The file's line for a line of the prepared text, and a note when it lies
 // in text the plugin added.
