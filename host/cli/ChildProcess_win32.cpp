@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "host/files/OpenFile.h"
+#include "host/files/WideText_win32.h"
 #include "host/cli/ChildProcess.h"
 
 namespace cli {
@@ -19,13 +20,7 @@ namespace {
 // environment: inherited handles keep their values.
 constexpr char kVariable[] = "FFGL_HOST_CHILD_CHANNELS";
 
-std::wstring Wide(const std::string& utf8) {
-  const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(length > 0 ? length : 1), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, &wide[0], length);
-  wide.resize(wide.size() - 1);
-  return wide;
-}
+using host::Wide;
 
 // One argument as the C runtime's command-line parser reads it back.
 std::wstring Quoted(const std::wstring& argument) {

@@ -8,19 +8,9 @@
 #include <cstring>
 
 #include "host/files/OpenFile.h"
+#include "host/files/WideText_win32.h"
 
 namespace host {
-namespace {
-
-std::wstring Wide(const std::string& utf8) {
-  const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(length > 0 ? length : 1), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, &wide[0], length);
-  wide.resize(wide.size() - 1);
-  return wide;
-}
-
-}  // namespace
 
 std::FILE* OpenFile(const std::string& path, const char* mode, std::string* reason) {
   const bool write = std::strchr(mode, 'w') != nullptr;

@@ -4,20 +4,12 @@
 #include <windows.h>
 
 #include "host/files/OpenFile.h"
+#include "host/files/WideText_win32.h"
 #include "host/output/FolderLock.h"
 
 namespace cli {
-namespace {
 
-std::wstring Wide(const std::string& utf8) {
-  const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(length > 0 ? length : 1), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, &wide[0], length);
-  wide.resize(wide.size() - 1);
-  return wide;
-}
-
-}  // namespace
+using host::Wide;
 
 std::unique_ptr<FolderLock> FolderLock::Take(const std::string& folder, std::string& error) {
   // A file shared with no one: a second render cannot open it, and the
