@@ -19,7 +19,7 @@ if [ "$build_dir" = build/linux ]; then
   cmake --preset linux >/dev/null
 fi
 cmake --build "$build_dir" -j "$(nproc)" --target ffgl-host HelixmorphicsV1 ffgl-pack \
-  HelixShaderTemplate >/dev/null
+  HelixShaderTemplate helix_baseline_fragment >/dev/null
 
 host="$build_dir/ffgl-host"
 plugin="$build_dir/plugin/HelixmorphicsV1.so"
@@ -28,7 +28,7 @@ for size in 1280x720 1920x1080; do
   echo
   echo "== $size"
   "$host" bench "$plugin" --size "$size" --blocks "$blocks" --frames "$frames" \
-    --baseline bench/helixmorphics-fragment.glsl
+    --baseline "$build_dir/bench/helixmorphics-fragment.glsl"
 done
 
 # Packing: the Windows templates come from the mingw build folders when they

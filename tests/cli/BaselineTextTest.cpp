@@ -1,5 +1,6 @@
-// The benchmark's baseline must be the very text the plugin compiles, or
-// the plugin/baseline ratio compares different work.
+// The benchmark's baseline, written by the build from the plugin's literal,
+// must be the very text the plugin compiles, or the plugin/baseline ratio
+// compares different work.
 #include <gtest/gtest.h>
 
 #include <fstream>
