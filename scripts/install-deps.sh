@@ -10,6 +10,9 @@ packages=(
   libpng-dev libstb-dev zlib1g-dev libz-mingw-w64-dev
   libglfw3-dev libimgui-dev
   glslang-dev nlohmann-json3-dev
+  # glslang-dev's CMake package names glslangValidator, which glslang-tools
+  # holds: without it find_package(glslang) stops.
+  glslang-tools
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   clang libclang-rt-14-dev
   wine64 xvfb xauth
