@@ -1,7 +1,7 @@
 #include "effect/FragmentPreparation.h"
 
 #include <algorithm>
-#include <regex>
+#include <string>
 
 #include "effect/ShaderTexts.h"
 
@@ -42,16 +42,45 @@ std::string TakeVersionLine(std::string& text) {
   return {};
 }
 
+bool IsIdentifierCharacter(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+}
+
 // Blanks a Sandbox text's "varying vec2 surfacePosition;" (the plugin
-// computes it); true when there was one.
+// computes it), precision optional, line breaks kept; true when there was
+// one. A plain scan: the plugin carries no regular-expression engine.
 bool TakeSurfaceVarying(std::string& text) {
-  static const std::regex declaration(
-      R"(varying\s+((highp|mediump|lowp)\s+)?vec2\s+surfacePosition\s*;)");
-  std::smatch match;
-  if (!std::regex_search(text, match, declaration)) return false;
-  const auto begin = text.begin() + match.position(0);
-  std::replace_if(begin, begin + match.length(0), [](char c) { return c != '\n'; }, ' ');
-  return true;
+  const std::size_t n = text.size();
+  for (std::size_t at = text.find("varying"); at != std::string::npos;
+       at = text.find("varying", at + 1)) {
+    if (at > 0 && IsIdentifierCharacter(text[at - 1])) continue;
+    std::size_t p = at + 7;
+    const auto space = [&text, &p, n] {
+      const std::size_t from = p;
+      while (p < n && (text[p] == ' ' || text[p] == '\t' || text[p] == '\n' || text[p] == '\r' ||
+                       text[p] == '\f' || text[p] == '\v')) {
+        ++p;
+      }
+      return p > from;
+    };
+    const auto word = [&text, &p, n](const char* w) {
+      const std::size_t length = std::char_traits<char>::length(w);
+      if (text.compare(p, length, w) != 0) return false;
+      if (p + length < n && IsIdentifierCharacter(text[p + length])) return false;
+      p += length;
+      return true;
+    };
+    if (!space()) continue;
+    if ((word("highp") || word("mediump") || word("lowp")) && !space()) continue;
+    if (!word("vec2") || !space() || !word("surfacePosition")) continue;
+    space();
+    if (p >= n || text[p] != ';') continue;
+    std::replace_if(text.begin() + static_cast<std::ptrdiff_t>(at),
+                    text.begin() + static_cast<std::ptrdiff_t>(p) + 1,
+                    [](char c) { return c != '\n'; }, ' ');
+    return true;
+  }
+  return false;
 }
 
 }  // namespace

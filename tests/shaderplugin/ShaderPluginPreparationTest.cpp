@@ -2,6 +2,8 @@
 // text the plugin compiles, and a rejected program is reported once.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <string>
 
 #include "effect/HelixmorphicsV1.h"
@@ -49,6 +51,31 @@ TEST(ShaderPlugin, PackerChecksTheTextThePluginCompiles) {
   EXPECT_EQ(source.prepared, fakegl::Get().latestFragmentSource);
   EXPECT_NE(std::string::npos, source.prepared.find("}\n#undef main\n"));
   oneLine.DeInitGL();
+}
+
+// A Sandbox text's surfacePosition varying is computed by the plugin: its
+// declaration is blanked wherever it is written, lines kept, and only it.
+TEST(ShaderPlugin, SandboxSurfaceVaryingIsReplacedInPlace) {
+  FragmentOptions site;
+  site.siteConventions = true;
+  const struct {
+    const char* declaration;
+    bool taken;
+  } cases[] = {{"varying vec2 surfacePosition;", true},
+               {"varying highp vec2\n  surfacePosition ;", true},
+               {"varying vec2 surfacePositions;", false},
+               {"myvarying vec2 surfacePosition;", false},
+               {"varying vec3 surfacePosition;", false}};
+  for (const auto& c : cases) {
+    const std::string body = std::string("uniform float time;\n") + c.declaration +
+                             "\nvoid main() { gl_FragColor = vec4(time); }\n";
+    std::string text = body;
+    PrepareFragmentText(text, site);
+    const std::string at = text.substr(text.find("uniform float time;"));
+    EXPECT_EQ(c.taken, at.find(c.declaration) == std::string::npos) << c.declaration;
+    EXPECT_EQ(std::count(body.begin(), body.end(), '\n'), std::count(at.begin(), at.end(), '\n'));
+    EXPECT_EQ(c.taken, text.find("#define surfacePosition") != std::string::npos);
+  }
 }
 
 TEST(ShaderPlugin, RejectedProgramIsReportedOnceWithTheDriversLog) {
