@@ -13,7 +13,7 @@
 namespace cli {
 
 const char kPlayUsage[] =
-    "Usage: ffgl-host play PLUGIN [OPTIONS]\n"
+    "Usage: ffgl-host play PLUGIN|SHADER [OPTIONS]\n"
     "Shows the plugin live in a window (needs a display), drawn each frame into the\n"
     "host's framebuffer as 'render' draws it, with a panel: the plugin's name, ID, type\n"
     "and the GL renderer; a control per parameter; play/pause, speed, a time slider and\n"
@@ -21,6 +21,10 @@ const char kPlayUsage[] =
     "times; and 'save frame' (ffgl-play-NNNNNN.png in the current folder).\n"
     "When the plugin file changes (a rebuild), it is reloaded with the same parameter\n"
     "values and time; a build that fails to load leaves the previous one running.\n"
+    "Given a shader file (Shadertoy, GLSL Sandbox or ISF) instead, it is packed in\n"
+    "memory as ffgl-pack packs it and reloaded whenever it, its .vs or a picture it\n"
+    "packs is saved; an error shows in the panel at the file's line while the last\n"
+    "good version keeps running. 'Write plugins' then writes what ffgl-pack writes.\n"
     "Keys: space pause/play, right arrow step, S save frame, Q or Escape quit.\n"
     "Dropping a PNG onto the window makes it input 0.\n"
     "  --size WxH          the plugin's frame size (default 640x360)\n"

@@ -6,11 +6,19 @@
 #include <filesystem>
 #include <system_error>
 
+#include "host/play/ShaderBuild.h"
+
 namespace play {
 
 namespace fs = std::filesystem;
 
 namespace {
+
+#ifdef _WIN32
+constexpr char kLibraryExtension[] = ".dll";
+#else
+constexpr char kLibraryExtension[] = ".so";
+#endif
 
 // `text` with every `from` replaced by `to`: messages name the user's file,
 // not the private copy.
@@ -25,7 +33,7 @@ std::string Replaced(std::string text, const std::string& from, const std::strin
 }  // namespace
 
 LivePlugin::LivePlugin(std::string path, int width, int height)
-    : path_(std::move(path)), width_(width), height_(height) {}
+    : path_(std::move(path)), watched_{path_}, width_(width), height_(height) {}
 
 LivePlugin::~LivePlugin() {
   // Instance first, clock restored before the library unloads.
@@ -35,27 +43,43 @@ LivePlugin::~LivePlugin() {
 }
 
 LivePlugin::Signature LivePlugin::Look() const {
-  std::error_code failure;
   Signature signature;
-  const auto size = fs::file_size(path_, failure);
-  if (failure) return signature;
-  const auto modified = fs::last_write_time(path_, failure);
-  if (failure) return signature;
-  signature.size = static_cast<std::int64_t>(size);
-  signature.modified =
-      std::chrono::duration_cast<std::chrono::nanoseconds>(modified.time_since_epoch()).count();
+  for (const std::string& file : watched_) {
+    std::error_code failure;
+    const auto size = fs::file_size(file, failure);
+    const auto modified = fs::last_write_time(file, failure);
+    signature.push_back(failure ? -1 : static_cast<std::int64_t>(size));
+    signature.push_back(failure ? 0
+                                : std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                      modified.time_since_epoch())
+                                      .count());
+  }
   return signature;
 }
 
 std::unique_ptr<host::PluginSession> LivePlugin::OpenCopy(std::string& error) {
-  const fs::path copy = fs::temp_directory_path() /
-                        ("ffgl-play-" + std::to_string(::getpid()) + "-" +
-                         std::to_string(++copies_) + "-" + fs::path(path_).filename().string());
+  // A shader's plugin is named as a library, which Windows' loader wants.
+  const fs::path file = fs::path(path_).filename();
+  const fs::path copy =
+      fs::temp_directory_path() /
+      ("ffgl-play-" + std::to_string(::getpid()) + "-" + std::to_string(++copies_) + "-" +
+       (fromShader_ ? file.stem().string() + kLibraryExtension : file.string()));
   std::error_code failure;
-  fs::copy_file(path_, copy, fs::copy_options::overwrite_existing, failure);
-  if (failure) {
-    error = "cannot read '" + path_ + "': " + failure.message();
-    return nullptr;
+  if (fromShader_) {
+    std::vector<std::string> sources;
+    const bool packed = PackForPlay(path_, copy.string(), sources, error);
+    // A shader that fails still names what it is made from, to be watched.
+    watched_ = {path_};
+    for (const std::string& source : sources) {
+      if (source != path_) watched_.push_back(source);
+    }
+    if (!packed) return nullptr;
+  } else {
+    fs::copy_file(path_, copy, fs::copy_options::overwrite_existing, failure);
+    if (failure) {
+      error = "cannot read '" + path_ + "': " + failure.message();
+      return nullptr;
+    }
   }
   auto session = host::PluginSession::Open(copy.string(), error);
   // The loaded library stays mapped; the name is no longer needed.
@@ -87,8 +111,9 @@ bool LivePlugin::Instantiate(std::string& error) {
 }
 
 bool LivePlugin::Start(std::string& error) {
-  loaded_ = seen_ = Look();
+  fromShader_ = !IsPluginLibrary(path_);
   session_ = OpenCopy(error);
+  loaded_ = seen_ = Look();
   if (session_ == nullptr) return false;
   for (const host::ParameterDescription& p : session_->Description().parameters) {
     values_.push_back({p.defaultValue, p.defaultText});
@@ -135,12 +160,14 @@ bool LivePlugin::ReloadIfChanged(std::string& message) {
   const bool settled = now == seen_;
   seen_ = now;
   // A file still being written changes between looks; an absent one waits.
-  if (now == loaded_ || !settled || now.size < 0) return false;
-  loaded_ = now;
+  if (now == loaded_ || !settled || now.empty() || now[0] < 0) return false;
   std::string error;
   auto fresh = OpenCopy(error);
+  // What was made from may have changed with the text.
+  loaded_ = seen_ = Look();
   if (fresh == nullptr) {
-    message = "reload failed, the previous build keeps running: " + error;
+    message = std::string("reload failed, the previous ") +
+              (fromShader_ ? "version" : "build") + " keeps running: " + error;
     return true;
   }
   // Parameter values are carried by name, so a rebuild may add or reorder.
@@ -163,6 +190,10 @@ bool LivePlugin::ReloadIfChanged(std::string& message) {
   }
   message = "reloaded " + path_;
   return true;
+}
+
+std::string LivePlugin::WritePlugins() const {
+  return fromShader_ ? play::WritePlugins(path_) : "not a shader: nothing to write";
 }
 
 }  // namespace play

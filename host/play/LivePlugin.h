@@ -2,7 +2,9 @@
 // reloaded when its file changes. Each load is from a private copy of the
 // file, so a rebuild that overwrites the file in place cannot disturb the
 // running code, and a new build that fails to load leaves the old one
-// running.
+// running. Given a shader file instead of a library, each load packs it in
+// memory as ffgl-pack would, and any file it is made from (its vertex
+// text, its pictures) changing reloads it too.
 #pragma once
 
 #include <cstdint>
@@ -47,19 +49,20 @@ class LivePlugin {
   // reloads it: true with what happened in `message` (success or error).
   bool ReloadIfChanged(std::string& message);
 
+  bool FromShader() const { return fromShader_; }
+  // A shader's plugins written as ffgl-pack writes them; what happened.
+  std::string WritePlugins() const;
+
  private:
-  struct Signature {
-    std::int64_t size = -1;
-    std::int64_t modified = 0;
-    bool operator==(const Signature& o) const {
-      return size == o.size && modified == o.modified;
-    }
-  };
+  // Size and time of each watched file, -1 for one that is absent.
+  using Signature = std::vector<std::int64_t>;
   Signature Look() const;
   std::unique_ptr<host::PluginSession> OpenCopy(std::string& error);
   bool Instantiate(std::string& error);
 
   std::string path_;
+  bool fromShader_ = false;
+  std::vector<std::string> watched_;  // the file, and what a shader was made from
   int width_;
   int height_;
   int copies_ = 0;

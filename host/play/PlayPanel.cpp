@@ -106,7 +106,17 @@ void DrawPanel(LivePlugin& plugin, const std::string& renderer, const std::strin
   ImGui::Separator();
   DrawTimes(times);
   if (ImGui::Button("Save frame (S)")) requests.save = true;
-  if (!status.empty()) ImGui::TextWrapped("%s", status.c_str());
+  if (plugin.FromShader()) {
+    ImGui::SameLine();
+    if (ImGui::Button("Write plugins")) requests.writePlugins = true;
+  }
+  if (!status.empty()) {
+    // A failed reload is the message the user is waiting for: in red.
+    const bool failed = status.rfind("reload failed", 0) == 0 || status.rfind("not written", 0) == 0;
+    if (failed) ImGui::PushStyleColor(ImGuiCol_Text, ImVec4(1.0f, 0.45f, 0.4f, 1.0f));
+    ImGui::TextWrapped("%s", status.c_str());
+    if (failed) ImGui::PopStyleColor();
+  }
   ImGui::End();
 }
 

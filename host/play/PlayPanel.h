@@ -40,6 +40,7 @@ struct FrameTimes {
 
 struct PanelRequests {
   bool save = false;
+  bool writePlugins = false;
 };
 
 // Draws the panel as one window over x..x+width of the screen; the

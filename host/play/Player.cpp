@@ -229,6 +229,11 @@ bool Player::DrawPanelAndSave(int frame, bool saveKey, std::string& error) {
             kPanelWidth, static_cast<float>(height), requests, labels);
   ImGui::Render();
   ImGui_ImplOpenGL2_RenderDrawData(ImGui::GetDrawData());
+  if (requests.writePlugins) {
+    status_ = plugin_->WritePlugins();
+    std::printf("ffgl-host play: %s\n", status_.c_str());
+    std::fflush(stdout);
+  }
   if (requests.save) {
     host::RgbaImage picture{view_.width, view_.height, target_->ReadPixels()};
     const std::string path = NextFramePath();

@@ -151,6 +151,54 @@ TEST_F(Play, ReloadsARebuiltPluginAndKeepsTheOldOneWhenTheNewOneFails) {
   EXPECT_NE(run.out.find("panel: Level"), std::string::npos) << run.out;
 }
 
+// A shader shown as the plugin ffgl-pack makes of it, then edited: the red
+// channel shows the mouse parameter, the blue one the clock.
+TEST_F(Play, ShowsAShaderAsItsPluginAndReloadsItsEditsKeepingValuesAndTime) {
+  const std::string folder = ScratchFolder("play-shader");
+  const auto write = [&folder](const std::string& name, const std::string& body) {
+    std::FILE* file = std::fopen((folder + "/" + name).c_str(), "w");
+    std::fputs(("void mainImage(out vec4 c, in vec2 p) {\n" + body + "\n}\n").c_str(), file);
+    std::fclose(file);
+    return folder + "/" + name;
+  };
+  const std::string shader =
+      write("edited.glsl", "  c = vec4(iMouse.x / iResolution.x, p.x / iResolution.x, fract(iTime), 1.0);");
+  const std::vector<std::string> mouse = {"--set", "Mouse X=0.25"};
+  HostRun run;
+  const host::RgbaImage first = Screenshot(shader, mouse, run);
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  ASSERT_EQ(RunProgram(PACKER_PROGRAM, {shader, "--target", "linux-x86_64"}).exitStatus, 0);
+  const std::string reference = folder + "/frame.png";
+  ASSERT_EQ(RunHost({"render", folder + "/linux-x86_64/edited.so", "--set", "Mouse X=0.25",
+                     "--size", "320x180", "--start", "0.15", "-o", reference})
+                .exitStatus,
+            0);
+  host::RgbaImage frame;
+  std::string error;
+  ASSERT_TRUE(host::ReadPng(reference, frame, error)) << error;
+  EXPECT_LE(ViewportDifference(first, frame), 3);
+
+  // Rewritten at frame 4: the new text, the same mouse value and clock.
+  const std::string edit = write("edit.glsl", "  c = vec4(iMouse.x / iResolution.x, 0.0, fract(iTime * 4.0), 1.0);");
+  const host::RgbaImage edited = Screenshot(shader, mouse, run, {"FFGL_HOST_TEST_REBUILD=4:" + edit});
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  EXPECT_NE(run.out.find("reloaded " + shader), std::string::npos) << run.out;
+  const std::uint8_t* pixel = &edited.pixels[(90 * static_cast<std::size_t>(edited.width) + 300) * 4];
+  EXPECT_NEAR(pixel[0], 64, 3);   // Mouse X kept at 0.25
+  EXPECT_NEAR(pixel[1], 0, 3);    // the new text
+  EXPECT_NEAR(pixel[2], 153, 3);  // fract(0.15 s x 4): the clock kept
+
+  // A broken edit: the error at the file's line, the last good picture kept.
+  const std::string broken = write("broken.glsl", "  c = vec4(1.0) +;");
+  const host::RgbaImage kept = Screenshot(shader, mouse, run, {"FFGL_HOST_TEST_REBUILD=4:" + broken});
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  EXPECT_NE(run.out.find("reload failed, the previous version keeps running: " + shader + ":2: error"),
+            std::string::npos)
+      << run.out;
+  // The file held the edit when this run began.
+  EXPECT_EQ(0, std::memcmp(pixel, &kept.pixels[(90 * static_cast<std::size_t>(kept.width) + 300) * 4], 3));
+}
+
 TEST(PlayWithoutDisplay, FailsAtOnceWithOneLine) {
   const HostRun run = RunHost({"play", ProductPlugin()}, {"DISPLAY=", "WAYLAND_DISPLAY="});
   EXPECT_EQ(run.exitStatus, 5);

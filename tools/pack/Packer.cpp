@@ -130,9 +130,11 @@ void DescribeIsf(const ShaderSource& source, const IsfShader& isf, const PackOpt
 
 }  // namespace
 
-PackResult PackShader(const std::string& shaderPath, const PackOptions& options,
-                      const std::string& id) {
-  PackResult result;
+PackedShader PackInMemory(const std::string& shaderPath, const PackOptions& options,
+                          const std::string& id) {
+  PackedShader packedShader;
+  PackResult& result = packedShader.result;
+  packedShader.sources.push_back(shaderPath);
   result.name = !options.name.empty() ? options.name : DefaultPluginName(shaderPath);
   result.id = !id.empty() ? id : !options.id.empty() ? options.id : DefaultPluginId(result.name);
 
@@ -140,19 +142,19 @@ PackResult PackShader(const std::string& shaderPath, const PackOptions& options,
   std::string error;
   if (!LoadShaderSource(shaderPath, source, error)) {
     result.messages.push_back(error);
-    return result;
+    return packedShader;
   }
   IsfShader isf;
   const bool isIsf = IsIsfText(source.text);
   if (isIsf && !TranslateIsf(shaderPath, source, isf, error)) {
     result.messages.push_back(error);
-    return result;
+    return packedShader;
   }
   if (isIsf && !options.parameters.empty()) {
     result.messages.push_back(shaderPath +
                               ": error: --parameter does not apply to an ISF shader; its "
                               "INPUTS are the plugin's parameters");
-    return result;
+    return packedShader;
   }
   if (!isIsf) {
     const FFUInt32 pluginType =
@@ -162,7 +164,7 @@ PackResult PackShader(const std::string& shaderPath, const PackOptions& options,
   const ShaderCheck check = CheckShader(source);
   if (check.checked && !check.passed) {
     result.messages = check.messages;
-    return result;
+    return packedShader;
   }
   if (!check.checked) {
     result.messages.push_back(shaderPath + ": warning: not checked (" + check.reason +
@@ -173,13 +175,31 @@ PackResult PackShader(const std::string& shaderPath, const PackOptions& options,
   if (isIsf) {
     DescribeIsf(source, isf, options, description, result);
   } else if (!DescribeChannels(source, options, description.pluginType, description, result)) {
-    return result;
+    return packedShader;
   }
-  std::vector<unsigned char> packed;
-  if (!PackDescription(description, packed, error)) {
+  if (!PackDescription(description, packedShader.packed, error)) {
     result.messages.push_back(shaderPath + ": error: " + error);
-    return result;
+    return packedShader;
   }
+  for (int i = 0; i < 4; ++i) {
+    if (!isIsf && !options.channels[i].picture.empty()) {
+      packedShader.sources.push_back(options.channels[i].picture);
+    }
+  }
+  if (!source.vertexShownPath.empty() && source.vertexShownPath != shaderPath) {
+    packedShader.sources.push_back(source.vertexShownPath);
+  }
+  result.ok = true;
+  return packedShader;
+}
+
+PackResult PackShader(const std::string& shaderPath, const PackOptions& options,
+                      const std::string& id) {
+  PackedShader packedShader = PackInMemory(shaderPath, options, id);
+  PackResult& result = packedShader.result;
+  if (!result.ok) return result;
+  result.ok = false;
+  std::string error;
 
   // Every template is found before anything is written.
   std::vector<std::string> targets = options.targets;
@@ -200,7 +220,7 @@ PackResult PackShader(const std::string& shaderPath, const PackOptions& options,
     const std::string destination =
         PathText(Utf8Path(folder.empty() ? "." : folder) / targets[i] /
                  Utf8Path(stem + LibraryExtension(targets[i])));
-    if (!WritePlugin(templates[i], packed, destination, options.force, error)) {
+    if (!WritePlugin(templates[i], packedShader.packed, destination, options.force, error)) {
       result.messages.push_back("ffgl-pack: " + error);
       return result;
     }
