@@ -115,6 +115,11 @@ bool PluginSession::Describe(std::string& error) {
   const FFWord maximum = plugin.Call(FF_GETPLUGINCAPS, FF_CAP_MAXIMUMINPUTFRAMES);
   d.minimumInputs = IsFail(minimum) ? 0 : static_cast<FFUInt32>(minimum);
   d.maximumInputs = IsFail(maximum) ? 0 : static_cast<FFUInt32>(maximum);
+  for (NamedInput& input : ReadPackedInputs(plugin.Path())) {
+    if (input.parameter + input.components <= d.parameters.size()) {
+      d.namedInputs.push_back(std::move(input));
+    }
+  }
   return true;
 }
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "host/loader/PackedInputs.h"
 #include "host/loader/PluginLibrary.h"
 #include "plugin/FreeFrame.h"
 
@@ -40,6 +41,8 @@ struct PluginDescription {
   bool supportsHostTime = false;
   FFUInt32 minimumInputs = 0;
   FFUInt32 maximumInputs = 0;
+  // A plugin made from an ISF file: the shader's inputs by their own names.
+  std::vector<NamedInput> namedInputs;
 };
 
 // True when a result word is FF_FAIL: 0xFFFFFFFF in the low 32 bits, which

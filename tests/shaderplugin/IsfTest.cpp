@@ -90,6 +90,11 @@ void main() {
   EXPECT_EQ(255, Channel(blue, 3, 3, 2));
   // An event is true for the one frame after it is triggered.
   EXPECT_EQ(255, Channel(Render(plugin, {"--set", "flash=1"}), 3, 3, 0));
+  // --set by the inputs' own names takes the shader's values; out of range is refused.
+  EXPECT_NEAR(191, Channel(Render(plugin, {"--set", "level=3.5", "--set", "channel=Blue"}), 3, 3, 2), 1);
+  const auto refused = RunHost({"render", plugin, "--set", "level=5", "-o", folder / "no.png"});
+  EXPECT_EQ(2, refused.exitStatus);
+  EXPECT_NE(std::string::npos, refused.err.find("shader input 'level' takes 2 to 4, not '5'")) << refused.err;
 }
 
 TEST(Isf, ATransitionShowsItsInputsAtTheEndsOfItsProgress) {
