@@ -50,54 +50,13 @@ channels_for() {
     }
 }
 
-# Effects take the test card as their input.
-card=$(ls "$build"/examples/*/HelixTestCard.so 2>/dev/null | head -1)
-"$build/ffgl-host" render "$card" --size 96x54 -o "$work/input.png" >/dev/null 2>&1 || exit 1
-
-total=0
-drawn=0
-moving=0
+. "$(dirname "$0")/common.sh"
 for shader in "$tree"/usr/share/kodi/addons/*/resources/shaders/*.glsl; do
   name=$(basename "$shader")
   case $name in main_display_* | main_shadertoy_* | *.vert.glsl) continue ;; esac
-  total=$((total + 1))
   addon=$(dirname "$(dirname "$(dirname "$shader")")")
-  out="$work/$total"
   # shellcheck disable=SC2046
-  if ! "$build/ffgl-pack" "$shader" --target linux-x86_64 --templates "$build/templates" \
-      --file-name plugin -o "$out" -q $(channels_for "$addon" "$name") 2>"$out.pack"; then
-    echo "$name: pack: $(head -1 "$out.pack")" >> "$report"
-    continue
-  fi
-  plugin="$out/linux-x86_64/plugin.so"
-  if ! "$build/ffgl-host" validate "$plugin" >"$out.validate" 2>&1; then
-    echo "$name: validate: $(grep -m1 -i 'fail' "$out.validate")" >> "$report"
-    continue
-  fi
-  inputs=()
-  if "$build/ffgl-host" info "$plugin" 2>/dev/null | grep -q "^Type *effect"; then
-    inputs=(--input "$work/input.png")
-  fi
-  if ! "$build/ffgl-host" render "$plugin" --size 96x54 --start 1 "${inputs[@]}" -o "$out-a.png" \
-        >/dev/null 2>"$out.render" ||
-     ! "$build/ffgl-host" render "$plugin" --size 96x54 --start 3.7 "${inputs[@]}" -o "$out-b.png" \
-        >/dev/null 2>>"$out.render"; then
-    echo "$name: render: $(head -1 "$out.render")" >> "$report"
-    continue
-  fi
-  # compare-pictures refuses a first picture of a single colour.
-  compare="$build/tests/wine/compare-pictures"
-  if ! "$compare" "$out-a.png" "$out-a.png" 0 >/dev/null &&
-     ! "$compare" "$out-b.png" "$out-b.png" 0 >/dev/null; then
-    echo "$name: draw: a single colour at 1 s and at 3.7 s" >> "$report"
-    continue
-  fi
-  drawn=$((drawn + 1))
-  if "$compare" "$out-a.png" "$out-b.png" 0 >/dev/null; then
-    echo "$name: note: the same picture at 1 s and 3.7 s" >> "$report"
-  else
-    moving=$((moving + 1))
-  fi
+  try_shader "$name" "$shader" $(channels_for "$addon" "$name")
 done
 
 echo "real shaders: $drawn of $total packed, validated and drew a picture; $moving of them changed between 1 s and 3.7 s"

@@ -124,7 +124,8 @@ void DescribeIsf(const ShaderSource& source, const IsfShader& isf, const PackOpt
     d.description = d.name + ": " + text("DESCRIPTION");
   }
   if (options.about.empty() && !text("CREDIT").empty()) {
-    d.about += " (ISF; by " + text("CREDIT") + ")";
+    const std::string credit = text("CREDIT");
+    d.about += " (ISF; " + (credit.rfind("by ", 0) == 0 ? credit : "by " + credit) + ")";
   }
 }
 
