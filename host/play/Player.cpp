@@ -107,6 +107,8 @@ bool Player::Run(std::string& error) {
   IMGUI_CHECKVERSION();
   ImGui::CreateContext();
   ImGui::GetIO().IniFilename = nullptr;  // no imgui.ini left in the user's folder
+  // A scripted run's picture does not depend on where the pointer rests.
+  if (Scripted()) ImGui::GetIO().ConfigFlags |= ImGuiConfigFlags_NoMouse;
   ImGui_ImplGlfw_InitForOpenGL(window_->Handle(), true);
   ImGui_ImplOpenGL2_Init();
   rebuildFrame_ = TestRebuild(rebuildSource_);
