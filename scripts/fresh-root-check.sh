@@ -99,8 +99,12 @@ for command in ./scripts/preview.sh ./scripts/test.sh; do
   echo "== fresh root: $command"
   start=$SECONDS
   status=0
-  # In the background, so that an interrupt is handled at once.
+  # In the background, so that an interrupt is handled at once. The fuzz
+  # targets are built and run only briefly here: what this root checks is
+  # that they install and build, and CI's first pass runs the full bounded
+  # fuzz on the same commit.
   chroot "$root" /usr/bin/env -i HOME=/root TERM=dumb HELIX_WIN32_CACHE="$guest_cache" \
+    FUZZ_RUNS="${HELIX_FRESH_FUZZ_RUNS:-20000}" FUZZ_PICTURE_RUNS="${HELIX_FRESH_FUZZ_RUNS:-20000}" \
     PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
     /bin/bash -c "cd $checkout && $command" &
   wait $! || status=$?
