@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
@@ -13,6 +14,8 @@ namespace play {
 namespace fs = std::filesystem;
 
 namespace {
+
+constexpr char kPassTimesName[] = "Pass Times";
 
 #ifdef _WIN32
 constexpr char kLibraryExtension[] = ".dll";
@@ -94,6 +97,17 @@ std::unique_ptr<host::PluginSession> LivePlugin::OpenCopy(std::string& error) {
 
 bool LivePlugin::Instantiate(std::string& error) {
   const host::PluginDescription& description = session_->Description();
+  // Packed for play, a shader's plugin keeps its pass times in a parameter
+  // it does not announce, after those it does.
+  passTimesIndex_ = -1;
+  const auto announced = static_cast<FFUInt32>(description.parameters.size());
+  for (FFUInt32 i = announced; fromShader_ && i < announced + 4 && passTimesIndex_ < 0; ++i) {
+    const FFWord name = session_->Library().Call(FF_GETPARAMETERNAME, i);
+    if (name != 0 && !host::IsFail(name) &&
+        host::FixedWidthText(reinterpret_cast<const char*>(name), 16) == kPassTimesName) {
+      passTimesIndex_ = static_cast<int>(i);
+    }
+  }
   time_ = std::make_unique<host::PluginTime>(*session_, false);
   instance_ = host::PluginInstance::Create(session_->Library(), width_, height_, error);
   if (instance_ == nullptr) return false;
@@ -190,6 +204,19 @@ bool LivePlugin::ReloadIfChanged(std::string& message) {
   }
   message = "reloaded " + path_;
   return true;
+}
+
+std::vector<float> LivePlugin::PassTimes() const {
+  std::vector<float> times;
+  if (passTimesIndex_ < 0 || instance_ == nullptr) return times;
+  const std::string text = instance_->Display(static_cast<FFUInt32>(passTimesIndex_));
+  const char* at = text.c_str();
+  for (char* end = nullptr;; at = end) {
+    const float value = std::strtof(at, &end);
+    if (end == at) break;
+    times.push_back(value);
+  }
+  return times;
 }
 
 std::string LivePlugin::WritePlugins() const {

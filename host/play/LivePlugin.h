@@ -50,6 +50,9 @@ class LivePlugin {
   bool ReloadIfChanged(std::string& message);
 
   bool FromShader() const { return fromShader_; }
+  // The latest GPU time of each pass in milliseconds, as a shader's plugin
+  // packed for play reports it; empty where it reports none.
+  std::vector<float> PassTimes() const;
   // A shader's plugins written as ffgl-pack writes them; what happened.
   std::string WritePlugins() const;
 
@@ -73,6 +76,7 @@ class LivePlugin {
   std::unique_ptr<host::PluginInstance> instance_;
   std::vector<ParameterValue> values_;
   double seconds_ = 0.0;
+  int passTimesIndex_ = -1;  // the hidden parameter that shows the pass times
 };
 
 }  // namespace play

@@ -137,6 +137,12 @@ void DrawTimes(const FrameTimes& times) {
   std::snprintf(caption, sizeof caption, "frame %.2f ms", times.whole[last]);
   ImGui::PlotLines("##whole", times.whole, FrameTimes::kCount, times.next, caption, 0.0f, 40.0f,
                    ImVec2(0, 40));
+  for (int p = 0; p < times.passCount; ++p) {
+    std::snprintf(caption, sizeof caption, "pass %d: %.3f ms (GPU)", p, times.pass[p][last]);
+    const std::string id = "##pass" + std::to_string(p);
+    ImGui::PlotLines(id.c_str(), times.pass[p], FrameTimes::kCount, times.next, caption, 0.0f,
+                     std::max(1.0f, 2.0f * times.pass[p][last]), ImVec2(0, 28));
+  }
 }
 
 float Median(const float* values, int count) {
@@ -152,7 +158,13 @@ std::string FrameTimes::Summary() const {
   std::snprintf(text, sizeof text, "plugin median %.2f ms, whole frame median %.2f ms over %d",
                 static_cast<double>(Median(draw, filled)),
                 static_cast<double>(Median(whole, filled)), filled);
-  return text;
+  std::string summary = text;
+  for (int p = 0; p < passCount; ++p) {
+    std::snprintf(text, sizeof text, "; pass %d median %.3f ms", p,
+                  static_cast<double>(Median(pass[p], filled)));
+    summary += text;
+  }
+  return summary;
 }
 
 void DrawPanel(LivePlugin& plugin, const std::string& renderer, const std::string& status,

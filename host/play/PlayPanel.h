@@ -24,13 +24,18 @@ struct PlayClock {
 // The last frames' times in milliseconds, oldest first after `next`.
 struct FrameTimes {
   static constexpr int kCount = 120;
+  static constexpr int kPasses = 8;
   float draw[kCount] = {};
   float whole[kCount] = {};
+  float pass[kPasses][kCount] = {};  // each pass's GPU time, where the plugin reports it
+  int passCount = 0;
   int next = 0;
   int filled = 0;
-  void Add(float drawMs, float wholeMs) {
+  void Add(float drawMs, float wholeMs, const std::vector<float>& passMs) {
     draw[next] = drawMs;
     whole[next] = wholeMs;
+    passCount = static_cast<int>(passMs.size() < kPasses ? passMs.size() : kPasses);
+    for (int p = 0; p < passCount; ++p) pass[p][next] = passMs[p];
     next = (next + 1) % kCount;
     if (filled < kCount) ++filled;
   }

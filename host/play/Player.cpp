@@ -127,7 +127,8 @@ bool Player::Run(std::string& error) {
     if (!DrawPanelAndSave(frame, saveKey, error)) written = false;
     glfwSwapBuffers(window_->Handle());
     times_.Add(static_cast<float>(drawMs),
-               static_cast<float>(Milliseconds(std::chrono::steady_clock::now() - start)));
+               static_cast<float>(Milliseconds(std::chrono::steady_clock::now() - start)),
+               plugin_->PassTimes());
   }
   ImGui_ImplOpenGL2_Shutdown();
   ImGui_ImplGlfw_Shutdown();
