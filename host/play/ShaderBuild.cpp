@@ -1,6 +1,7 @@
 #include "host/play/ShaderBuild.h"
 
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 
 #include "tools/pack/Packer.h"
@@ -28,6 +29,9 @@ std::string Lines(const std::vector<std::string>& messages) {
 }  // namespace
 
 bool IsPluginLibrary(const std::string& path) {
+  // Named as a library, it is one, or the loader says why it is not.
+  const std::string extension = std::filesystem::path(path).extension().string();
+  if (extension == ".so" || extension == ".dll" || extension == ".DLL") return true;
   std::ifstream file(path, std::ios::binary);
   char magic[4] = {};
   file.read(magic, sizeof magic);

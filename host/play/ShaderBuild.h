@@ -8,7 +8,8 @@
 
 namespace play {
 
-// Whether the file is a library (ELF or PE) rather than a shader's text.
+// Whether the file is a library (named as one, or ELF or PE) rather than a
+// shader's text.
 bool IsPluginLibrary(const std::string& path);
 
 // Packs `shader` into a plugin for this host at `destination`; false with
