@@ -8,10 +8,11 @@
 namespace {
 
 // A hidden window with a legacy OpenGL context current, for as long as the
-// object lives.
+// object lives; whatever context was current before (ffgl-host play's
+// window) is current again after.
 class HiddenContext {
  public:
-  HiddenContext() {
+  HiddenContext() : previousDc_(wglGetCurrentDC()), previousContext_(wglGetCurrentContext()) {
     WNDCLASSW windowClass{};
     windowClass.lpfnWndProc = DefWindowProcW;
     windowClass.hInstance = GetModuleHandleW(nullptr);
@@ -37,7 +38,7 @@ class HiddenContext {
   }
   ~HiddenContext() {
     if (context_ != nullptr) {
-      wglMakeCurrent(nullptr, nullptr);
+      wglMakeCurrent(previousDc_, previousContext_);
       wglDeleteContext(context_);
     }
     if (dc_ != nullptr) ReleaseDC(window_, dc_);
@@ -49,6 +50,8 @@ class HiddenContext {
   HWND window_ = nullptr;
   HDC dc_ = nullptr;
   HGLRC context_ = nullptr;
+  HDC previousDc_;
+  HGLRC previousContext_;
 };
 
 template <typename Function>
