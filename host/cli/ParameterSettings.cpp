@@ -152,9 +152,8 @@ bool ResolveInput(const host::PluginDescription& d, const host::NamedInput& inpu
         return false;
       }
       const float span = input.maximum[c] - input.minimum[c];
-      fractions.push_back(fraction || span == 0.0f
-                              ? numbers[c]
-                              : (numbers[c] - input.minimum[c]) / span);
+      fractions.push_back(fraction || span == 0.0f ? numbers[c]
+                                                   : (numbers[c] - input.minimum[c]) / span);
     }
   }
   for (std::size_t c = 0; c < fractions.size(); ++c) {
@@ -191,7 +190,8 @@ bool ResolveSettings(const host::PluginDescription& description,
     // A shader input's own NAME first (its value in the shader's terms),
     // then the parameters' names, then the inputs' names in any case.
     const host::NamedInput* input = FindInput(description, setting.key, false);
-    const host::ParameterDescription* p = input == nullptr ? Find(description, setting.key) : nullptr;
+    const host::ParameterDescription* p =
+        input == nullptr ? Find(description, setting.key) : nullptr;
     if (input == nullptr && p == nullptr) input = FindInput(description, setting.key, true);
     if (input != nullptr) {
       if (!ResolveInput(description, *input, setting, resolved, error)) return false;

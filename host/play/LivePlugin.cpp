@@ -52,10 +52,10 @@ LivePlugin::Signature LivePlugin::Look() const {
     const auto size = fs::file_size(file, failure);
     const auto modified = fs::last_write_time(file, failure);
     signature.push_back(failure ? -1 : static_cast<std::int64_t>(size));
-    signature.push_back(failure ? 0
-                                : std::chrono::duration_cast<std::chrono::nanoseconds>(
-                                      modified.time_since_epoch())
-                                      .count());
+    signature.push_back(
+        failure ? 0
+                : std::chrono::duration_cast<std::chrono::nanoseconds>(modified.time_since_epoch())
+                      .count());
   }
   return signature;
 }
@@ -180,8 +180,8 @@ bool LivePlugin::ReloadIfChanged(std::string& message) {
   // What was made from may have changed with the text.
   loaded_ = seen_ = Look();
   if (fresh == nullptr) {
-    message = std::string("reload failed, the previous ") +
-              (fromShader_ ? "version" : "build") + " keeps running: " + error;
+    message = std::string("reload failed, the previous ") + (fromShader_ ? "version" : "build") +
+              " keeps running: " + error;
     return true;
   }
   // Parameter values are carried by name, so a rebuild may add or reorder.

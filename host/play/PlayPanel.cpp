@@ -29,8 +29,8 @@ std::size_t ColourRun(const std::vector<host::ParameterDescription>& parameters,
   const std::string base = red.size() > 2 && red.compare(red.size() - 2, 2, " R") == 0
                                ? red.substr(0, red.size() - 2)
                                : std::string();
-  const bool alpha = is(i + 3, FF_TYPE_STANDARD) && !base.empty() &&
-                     parameters[i + 3].name == base + " A";
+  const bool alpha =
+      is(i + 3, FF_TYPE_STANDARD) && !base.empty() && parameters[i + 3].name == base + " A";
   return alpha ? 4 : 3;
 }
 
@@ -65,8 +65,10 @@ void DrawPoint(LivePlugin& plugin, std::size_t first, const std::string& id,
   draw->AddRectFilled(origin, end, ImGui::GetColorU32(ImGuiCol_FrameBg));
   const ImVec2 point(origin.x + plugin.Values()[first].number * size.x,
                      origin.y + (1.0f - plugin.Values()[first + 1].number) * size.y);
-  draw->AddLine(ImVec2(point.x, origin.y), ImVec2(point.x, end.y), ImGui::GetColorU32(ImGuiCol_Border));
-  draw->AddLine(ImVec2(origin.x, point.y), ImVec2(end.x, point.y), ImGui::GetColorU32(ImGuiCol_Border));
+  draw->AddLine(ImVec2(point.x, origin.y), ImVec2(point.x, end.y),
+                ImGui::GetColorU32(ImGuiCol_Border));
+  draw->AddLine(ImVec2(origin.x, point.y), ImVec2(end.x, point.y),
+                ImGui::GetColorU32(ImGuiCol_Border));
   draw->AddCircleFilled(point, 4.0f, ImGui::GetColorU32(ImGuiCol_SliderGrabActive));
   ImGui::SameLine();
   ImGui::BeginGroup();
@@ -177,8 +179,8 @@ void DrawPanel(LivePlugin& plugin, const std::string& renderer, const std::strin
                    ImGuiWindowFlags_NoCollapse);
   const host::PluginDescription& d = plugin.Session().Description();
   ImGui::Text("%s", d.name.c_str());
-  ImGui::Text("ID %s, %s, API %u.%u", d.identifier.c_str(), host::PluginTypeName(d.type).c_str(), d.apiMajor,
-              d.apiMinor);
+  ImGui::Text("ID %s, %s, API %u.%u", d.identifier.c_str(), host::PluginTypeName(d.type).c_str(),
+              d.apiMajor, d.apiMinor);
   ImGui::TextWrapped("GL: %s", renderer.c_str());
   ImGui::TextWrapped("time: %s", plugin.TimeSource());
   ImGui::Separator();
@@ -196,7 +198,8 @@ void DrawPanel(LivePlugin& plugin, const std::string& renderer, const std::strin
   }
   if (!status.empty()) {
     // A failed reload is the message the user is waiting for: in red.
-    const bool failed = status.rfind("reload failed", 0) == 0 || status.rfind("not written", 0) == 0;
+    const bool failed =
+        status.rfind("reload failed", 0) == 0 || status.rfind("not written", 0) == 0;
     if (failed) ImGui::PushStyleColor(ImGuiCol_Text, ImVec4(1.0f, 0.45f, 0.4f, 1.0f));
     ImGui::TextWrapped("%s", status.c_str());
     if (failed) ImGui::PopStyleColor();

@@ -35,7 +35,10 @@ bool IsPluginLibrary(const std::string& path) {
   std::ifstream file(path, std::ios::binary);
   char magic[4] = {};
   file.read(magic, sizeof magic);
-  return (file.gcount() == 4 && std::memcmp(magic, "\x7f" "ELF", 4) == 0) ||
+  return (file.gcount() == 4 && std::memcmp(magic,
+                                            "\x7f"
+                                            "ELF",
+                                            4) == 0) ||
          (file.gcount() >= 2 && std::memcmp(magic, "MZ", 2) == 0);
 }
 

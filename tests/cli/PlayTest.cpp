@@ -1,6 +1,5 @@
 // ffgl-host play, scripted (--frames N --screenshot), on a private Xvfb.
 #include <gtest/gtest.h>
-
 #include <signal.h>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -39,8 +38,7 @@ class Play : public ::testing::Test {
     std::snprintf(address.sun_path, sizeof address.sun_path, "/tmp/.X11-unix/X%s", number.c_str());
     for (int i = 0; i < 250; ++i) {
       const int probe = socket(AF_UNIX, SOCK_STREAM, 0);
-      const bool ready =
-          connect(probe, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+      const bool ready = connect(probe, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
       close(probe);
       if (ready) {
         display_ = "DISPLAY=:" + number;
@@ -67,8 +65,8 @@ class Play : public ::testing::Test {
   host::RgbaImage Screenshot(const std::string& plugin, std::vector<std::string> options,
                              HostRun& run, const std::vector<std::string>& environment = {}) {
     const std::string path = ScratchFolder("play") + "/window.png";
-    std::vector<std::string> arguments = {"play", plugin, "--size", "320x180", "--frames", "10",
-                                          "--screenshot", path};
+    std::vector<std::string> arguments = {"play",     plugin, "--size",       "320x180",
+                                          "--frames", "10",   "--screenshot", path};
     arguments.insert(arguments.end(), options.begin(), options.end());
     std::vector<std::string> env = environment;
     env.push_back(display_);
@@ -107,8 +105,8 @@ TEST_F(Play, WindowShowsTheRenderedFrameAndAPanelWithEveryParameter) {
   EXPECT_NE(run.out.find("panel: Speed\npanel: Distort\npanel: Mode\n"), std::string::npos)
       << run.out;
   const std::string reference = ScratchFolder("play-reference") + "/frame.png";
-  ASSERT_EQ(RunHost({"render", ProductPlugin(), "--set", "Speed=0", "--size", "320x180",
-                     "--start", "0.15", "-o", reference})
+  ASSERT_EQ(RunHost({"render", ProductPlugin(), "--set", "Speed=0", "--size", "320x180", "--start",
+                     "0.15", "-o", reference})
                 .exitStatus,
             0);
   host::RgbaImage frame;
@@ -162,7 +160,8 @@ TEST_F(Play, ShowsAShaderAsItsPluginAndReloadsItsEditsKeepingValuesAndTime) {
     return folder + "/" + name;
   };
   const std::string shader =
-      write("edited.glsl", "  c = vec4(iMouse.x / iResolution.x, p.x / iResolution.x, fract(iTime), 1.0);");
+      write("edited.glsl",
+            "  c = vec4(iMouse.x / iResolution.x, p.x / iResolution.x, fract(iTime), 1.0);");
   const std::vector<std::string> mouse = {"--set", "Mouse X=0.25"};
   HostRun run;
   const host::RgbaImage first = Screenshot(shader, mouse, run);
@@ -179,24 +178,30 @@ TEST_F(Play, ShowsAShaderAsItsPluginAndReloadsItsEditsKeepingValuesAndTime) {
   EXPECT_LE(ViewportDifference(first, frame), 3);
 
   // Rewritten at frame 4: the new text, the same mouse value and clock.
-  const std::string edit = write("edit.glsl", "  c = vec4(iMouse.x / iResolution.x, 0.0, fract(iTime * 4.0), 1.0);");
-  const host::RgbaImage edited = Screenshot(shader, mouse, run, {"FFGL_HOST_TEST_REBUILD=4:" + edit});
+  const std::string edit =
+      write("edit.glsl", "  c = vec4(iMouse.x / iResolution.x, 0.0, fract(iTime * 4.0), 1.0);");
+  const host::RgbaImage edited =
+      Screenshot(shader, mouse, run, {"FFGL_HOST_TEST_REBUILD=4:" + edit});
   ASSERT_EQ(run.exitStatus, 0) << run.err;
   EXPECT_NE(run.out.find("reloaded " + shader), std::string::npos) << run.out;
-  const std::uint8_t* pixel = &edited.pixels[(90 * static_cast<std::size_t>(edited.width) + 300) * 4];
+  const std::uint8_t* pixel =
+      &edited.pixels[(90 * static_cast<std::size_t>(edited.width) + 300) * 4];
   EXPECT_NEAR(pixel[0], 64, 3);   // Mouse X kept at 0.25
   EXPECT_NEAR(pixel[1], 0, 3);    // the new text
   EXPECT_NEAR(pixel[2], 153, 3);  // fract(0.15 s x 4): the clock kept
 
   // A broken edit: the error at the file's line, the last good picture kept.
   const std::string broken = write("broken.glsl", "  c = vec4(1.0) +;");
-  const host::RgbaImage kept = Screenshot(shader, mouse, run, {"FFGL_HOST_TEST_REBUILD=4:" + broken});
+  const host::RgbaImage kept =
+      Screenshot(shader, mouse, run, {"FFGL_HOST_TEST_REBUILD=4:" + broken});
   ASSERT_EQ(run.exitStatus, 0) << run.err;
-  EXPECT_NE(run.out.find("reload failed, the previous version keeps running: " + shader + ":2: error"),
-            std::string::npos)
+  EXPECT_NE(
+      run.out.find("reload failed, the previous version keeps running: " + shader + ":2: error"),
+      std::string::npos)
       << run.out;
   // The file held the edit when this run began.
-  EXPECT_EQ(0, std::memcmp(pixel, &kept.pixels[(90 * static_cast<std::size_t>(kept.width) + 300) * 4], 3));
+  EXPECT_EQ(0, std::memcmp(pixel,
+                           &kept.pixels[(90 * static_cast<std::size_t>(kept.width) + 300) * 4], 3));
 }
 
 TEST(PlayWithoutDisplay, FailsAtOnceWithOneLine) {

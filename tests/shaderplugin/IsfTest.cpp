@@ -28,8 +28,8 @@ fs::path Pack(const fs::path& folder, const std::string& name, const std::string
               const std::string& vertex = "") {
   Write(folder / (name + ".fs"), fragment);
   if (!vertex.empty()) Write(folder / (name + ".vs"), vertex);
-  const auto run = RunProgram(PACKER_PROGRAM, {folder / (name + ".fs"), "--target",
-                                               "linux-x86_64", "-o", folder, "--quiet"});
+  const auto run = RunProgram(PACKER_PROGRAM, {folder / (name + ".fs"), "--target", "linux-x86_64",
+                                               "-o", folder, "--quiet"});
   EXPECT_EQ(0, run.exitStatus) << run.err;
   return folder / "linux-x86_64" / (name + ".so");
 }
@@ -91,10 +91,12 @@ void main() {
   // An event is true for the one frame after it is triggered.
   EXPECT_EQ(255, Channel(Render(plugin, {"--set", "flash=1"}), 3, 3, 0));
   // --set by the inputs' own names takes the shader's values; out of range is refused.
-  EXPECT_NEAR(191, Channel(Render(plugin, {"--set", "level=3.5", "--set", "channel=Blue"}), 3, 3, 2), 1);
+  EXPECT_NEAR(191,
+              Channel(Render(plugin, {"--set", "level=3.5", "--set", "channel=Blue"}), 3, 3, 2), 1);
   const auto refused = RunHost({"render", plugin, "--set", "level=5", "-o", folder / "no.png"});
   EXPECT_EQ(2, refused.exitStatus);
-  EXPECT_NE(std::string::npos, refused.err.find("shader input 'level' takes 2 to 4, not '5'")) << refused.err;
+  EXPECT_NE(std::string::npos, refused.err.find("shader input 'level' takes 2 to 4, not '5'"))
+      << refused.err;
 }
 
 TEST(Isf, ATransitionShowsItsInputsAtTheEndsOfItsProgress) {
@@ -181,21 +183,27 @@ TEST(Isf, WhatCannotBecomeAPluginIsRefusedAtItsLine) {
        "    {\"NAME\": \"music\", \"TYPE\": \"audioFFT\"}\n  ]\n}*/\nvoid main() {}\n",
        "sound.fs:4: error: input 'music' is of type audioFFT: a FreeFrame GL host gives a "
        "plugin no sound to feed it"},
-      {"unknown", "/*{ \"INPUTS\": [] }*/\nvoid main() {\n  gl_FragColor = IMG_NORM_PIXEL(other, vec2(0.5));\n}\n",
+      {"unknown",
+       "/*{ \"INPUTS\": [] }*/\nvoid main() {\n  gl_FragColor = IMG_NORM_PIXEL(other, "
+       "vec2(0.5));\n}\n",
        "unknown.fs:3: error: IMG_NORM_PIXEL samples 'other', which is no image input"},
       // Bounds far past an int's once made the packer count forever.
       // (the check that follows is reached) and a span past 256 is refused.
-      {"huge", "/*{ \"INPUTS\": [{\"NAME\": \"n\", \"TYPE\": \"long\", \"MIN\": 1e20, \"MAX\": 1e20}] }*/\nvoid main() {\n",
+      {"huge",
+       "/*{ \"INPUTS\": [{\"NAME\": \"n\", \"TYPE\": \"long\", \"MIN\": 1e20, \"MAX\": 1e20}] "
+       "}*/\nvoid main() {\n",
        "huge.fs:2: error: '' :  syntax error, unexpected end of file\n"},
-      {"wide", "/*{ \"INPUTS\": [{\"NAME\": \"n\", \"TYPE\": \"long\", \"MIN\": -1e20, \"MAX\": 1e20}] }*/\n",
+      {"wide",
+       "/*{ \"INPUTS\": [{\"NAME\": \"n\", \"TYPE\": \"long\", \"MIN\": -1e20, \"MAX\": 1e20}] "
+       "}*/\n",
        "wide.fs:1: error: input 'n' spans more than 256 values"},
       {"mistake", "/*{ \"INPUTS\": [] }*/\nvoid main() {\n  gl_FragColor = vec4(TIME) +;\n}\n",
        "mistake.fs:3: error:"},
   };
   for (const auto& c : cases) {
     Write(folder / (std::string(c.name) + ".fs"), c.text);
-    const auto run = RunProgram(PACKER_PROGRAM, {folder / (std::string(c.name) + ".fs"),
-                                                 "--target", "linux-x86_64", "-o", folder});
+    const auto run = RunProgram(PACKER_PROGRAM, {folder / (std::string(c.name) + ".fs"), "--target",
+                                                 "linux-x86_64", "-o", folder});
     EXPECT_EQ(1, run.exitStatus) << c.name;
     EXPECT_NE(std::string::npos, run.err.find(c.message)) << c.name << ": " << run.err;
   }
