@@ -1,10 +1,10 @@
 #include "host/play/LivePlugin.h"
 
-#include <unistd.h>
-
 #include <chrono>
 #include <filesystem>
 #include <system_error>
+
+#include "host/play/PlayPlatform.h"
 
 namespace play {
 
@@ -49,7 +49,7 @@ LivePlugin::Signature LivePlugin::Look() const {
 
 std::unique_ptr<host::PluginSession> LivePlugin::OpenCopy(std::string& error) {
   const fs::path copy = fs::temp_directory_path() /
-                        ("ffgl-play-" + std::to_string(::getpid()) + "-" +
+                        ("ffgl-play-" + std::to_string(ProcessId()) + "-" +
                          std::to_string(++copies_) + "-" + fs::path(path_).filename().string());
   std::error_code failure;
   fs::copy_file(path_, copy, fs::copy_options::overwrite_existing, failure);
