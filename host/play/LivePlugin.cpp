@@ -1,5 +1,6 @@
 #include "host/play/LivePlugin.h"
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <system_error>
@@ -32,6 +33,17 @@ LivePlugin::~LivePlugin() {
   instance_.reset();
   time_.reset();
   session_.reset();
+  RemoveUnloadedCopies();
+}
+
+void LivePlugin::RemoveUnloadedCopies() {
+  const auto removed = [](const fs::path& copy) {
+    std::error_code failure;
+    fs::remove(copy, failure);
+    return !failure;
+  };
+  loadedCopies_.erase(std::remove_if(loadedCopies_.begin(), loadedCopies_.end(), removed),
+                      loadedCopies_.end());
 }
 
 LivePlugin::Signature LivePlugin::Look() const {
@@ -58,8 +70,9 @@ std::unique_ptr<host::PluginSession> LivePlugin::OpenCopy(std::string& error) {
     return nullptr;
   }
   auto session = host::PluginSession::Open(copy.string(), error);
-  // The loaded library stays mapped; the name is no longer needed.
-  fs::remove(copy, failure);
+  // The loaded library stays mapped; the name is no longer needed. Windows
+  // keeps a loaded library's file: it goes once the library is unloaded.
+  if (!fs::remove(copy, failure) && failure) loadedCopies_.push_back(copy);
   error = Replaced(error, copy.string(), path_);
   if (session != nullptr && !session->Description().processesOpenGL) {
     error = "'" + path_ + "' does not process OpenGL frames: not a FreeFrame GL plugin";
@@ -140,6 +153,7 @@ bool LivePlugin::ReloadIfChanged(std::string& message) {
   std::string error;
   auto fresh = OpenCopy(error);
   if (fresh == nullptr) {
+    RemoveUnloadedCopies();
     message = "reload failed, the previous build keeps running: " + error;
     return true;
   }
@@ -157,6 +171,7 @@ bool LivePlugin::ReloadIfChanged(std::string& message) {
   time_.reset();
   session_ = std::move(fresh);
   values_ = std::move(carried);
+  RemoveUnloadedCopies();
   if (!Instantiate(error)) {
     message = "reloaded, but the new build refused an instance: " + error;
     return true;
