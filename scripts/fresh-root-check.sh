@@ -88,6 +88,10 @@ chmod +x "$root/usr/sbin/policy-rc.d"
 guest_cache=${HELIX_WIN32_CACHE:-/var/cache/helixmorphics/win32-guest}
 mkdir -p "$guest_cache"
 mount_in_root bind "$guest_cache" "$guest_cache"
+# So are the Windows builds' GLFW and Dear ImGui (scripts/build-mingw-deps.sh).
+mingw_deps_cache=${HELIX_MINGW_DEPS_CACHE:-/var/cache/helixmorphics/mingw-deps}
+mkdir -p "$mingw_deps_cache"
+mount_in_root bind "$mingw_deps_cache" "$mingw_deps_cache"
 
 checkout=/root/helixmorphics
 git clone -q --no-hardlinks "$repo" "$root$checkout"
@@ -105,6 +109,7 @@ for command in ./scripts/preview.sh ./scripts/test.sh; do
   # fuzz on the same commit.
   chroot "$root" /usr/bin/env -i HOME=/root TERM=dumb HELIX_WIN32_CACHE="$guest_cache" \
     FUZZ_RUNS="${HELIX_FRESH_FUZZ_RUNS:-20000}" FUZZ_PICTURE_RUNS="${HELIX_FRESH_FUZZ_RUNS:-20000}" \
+    HELIX_MINGW_DEPS_CACHE="$mingw_deps_cache" \
     PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
     /bin/bash -c "cd $checkout && $command" &
   wait $! || status=$?

@@ -14,6 +14,9 @@ packages=(
   # holds: without it find_package(glslang) stops.
   glslang-tools
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
+  # apt-get source unpacks GLFW's and Dear ImGui's source packages with
+  # dpkg-source, for the Windows play (scripts/build-mingw-deps.sh).
+  dpkg-dev
   clang libclang-rt-14-dev
   wine64 xvfb xauth
   debootstrap qemu-system-x86 e2fsprogs

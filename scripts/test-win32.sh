@@ -11,7 +11,10 @@
 #   4. the same check fails on a copy of the DLL built with the wrong calling
 #      convention;
 #   5. the 32-bit ffgl-pack.exe packs a shader into a plugin that validates,
-#      byte for byte the plugin the Linux packer makes of it.
+#      byte for byte the plugin the Linux packer makes of it;
+#   6. ffgl-host.exe imports system DLLs only, and play, scripted (--frames N --screenshot), opens its
+#      window on the guest's X server: the plugin's picture matches the Linux
+#      render within 3/255 and the panel beside it holds text and controls.
 #
 # The guest image is built once (as root; a few minutes) and cached outside
 # the repository in $HELIX_WIN32_CACHE (default
@@ -30,6 +33,8 @@ cache_root=${HELIX_WIN32_CACHE:-/var/cache/helixmorphics/win32-guest}
 win32_dir=${HELIX_BUILD_WIN32:-build/mingw-i686}
 linux_dir=${HELIX_BUILD_LINUX:-build/linux}
 render_settings=(--set Speed=0 --size 640x360)
+# play's scripted frame 10 is at 0.15 s.
+play_settings=(--set Speed=0 --size 320x180)
 # Hard limits on the guest's life, in seconds: the first boot creates the
 # Wine prefix; a test boot runs the checks.
 prepare_limit=900
@@ -55,6 +60,7 @@ fi
 timings_title="32-bit Windows run timings"
 source scripts/lib/timed-steps.sh
 source scripts/lib/apt-mirror.sh
+source scripts/lib/windows-imports.sh
 
 # --- Processes and mounts to undo on any exit ---------------------------------
 qemu_pid=""
@@ -337,7 +343,9 @@ step "build the 32-bit Windows host, DLL and checks" \
   build mingw-i686 "$win32_dir" HelixmorphicsV1 ffgl-host stack-balance-check HelixmorphicsV1-cdecl \
   ffgl-pack HelixShaderTemplate
 step "build the Linux host and library" \
-  build linux "$linux_dir" HelixmorphicsV1 ffgl-host compare-pictures ffgl-pack
+  build linux "$linux_dir" HelixmorphicsV1 ffgl-host compare-pictures check-play-window ffgl-pack
+step "ffgl-host.exe imports system DLLs only" \
+  system_dlls_only i686-w64-mingw32-objdump "$win32_dir/ffgl-host.exe"
 finish_if_failed
 
 # --- One boot of the guest runs every Windows program -----------------------
@@ -377,6 +385,8 @@ run stack-check-cdecl stack-balance-check.exe HelixmorphicsV1-cdecl.dll
 run pack ffgl-pack.exe orbits.glsl --target win32 -o packed
 run pack-validate ffgl-host.exe validate packed/win32/orbits.dll
 cp packed/win32/orbits.dll /share/packed-orbits.dll 2>/dev/null
+run play ffgl-host.exe play HelixmorphicsV1.dll ${play_settings[*]} --frames 10 --screenshot play.png
+cp play.png /share/ 2>/dev/null
 wineserver -k
 EOF_PAYLOAD
 } >"$share/payload.sh"
@@ -427,9 +437,15 @@ step "render on Linux (Speed 0)" \
   -o "$share/linux.png"
 step "pictures match within 3/255" \
   "$linux_dir/tests/wine/compare-pictures" "$share/linux.png" "$share/wine.png" 3
+step "play under 32-bit Wine (10 frames, screenshot)" expect_guest play pass
+step "render on Linux for play (Speed 0, 0.15 s)" \
+  "$linux_dir/ffgl-host" render "$linux_dir/plugin/HelixmorphicsV1.so" "${play_settings[@]}" \
+  --start 0.15 -o "$share/play-frame.png"
+step "play's window shows the plugin and the panel" \
+  "$linux_dir/tests/wine/check-play-window" "$share/play.png" "$share/play-frame.png" 3
 
 finish_if_failed
 report
 echo "The 32-bit DLL runs under 32-bit Wine: validate passes, the render matches Linux," \
   "plugMain keeps the stack and FPU state, the cdecl copy is caught; the 32-bit ffgl-pack.exe" \
-  "packs a shader into a plugin that validates."
+  "packs a shader into a plugin that validates; play shows it with its panel."

@@ -12,7 +12,12 @@
 #      Ctrl-C during a large write leaves no file behind and exits 130, and
 #      video goes through a stand-in ffmpeg.exe, which Ctrl-C stops;
 #   5. ffgl-host.exe validate passes on an example plugin made from a shader;
-#   6. ffgl-pack.exe, with its templates beside it as released, packs a shader
+#   6. ffgl-host.exe, GLFW and Dear ImGui linked in, imports system DLLs
+#      only, and play, scripted (--frames N --screenshot), opens its
+#      window on the X server: the plugin's picture matches the Linux render
+#      within 3/255 and the panel beside it holds text and controls; a
+#      rebuild while playing is reloaded, leaving no copy of the plugin;
+#   7. ffgl-pack.exe, with its templates beside it as released, packs a shader
 #      for all three targets: the 64-bit plugin validates under Wine, the
 #      Linux one on Linux, all three are byte for byte what the Linux packer
 #      makes, a file given alone is packed beside itself, and a broken
@@ -40,6 +45,7 @@ done
 # --- Timings -----------------------------------------------------------------
 timings_title="Wine run timings"
 source scripts/lib/timed-steps.sh
+source scripts/lib/windows-imports.sh
 
 # --- Build -------------------------------------------------------------------
 build() {
@@ -53,7 +59,10 @@ step "build the Windows host and 64-bit DLL" \
   fake-ffmpeg HelixOrbits ffgl-pack HelixShaderTemplate
 step "build the 32-bit template" build mingw-i686 "$win32_dir" HelixShaderTemplate
 step "build the Linux host and library" \
-  build linux "$linux_dir" HelixmorphicsV1 ffgl-host compare-pictures ffgl-pack HelixShaderTemplate
+  build linux "$linux_dir" HelixmorphicsV1 ffgl-host compare-pictures check-play-window ffgl-pack \
+  HelixShaderTemplate
+step "ffgl-host.exe imports system DLLs only" \
+  system_dlls_only x86_64-w64-mingw32-objdump "$win64_dir/ffgl-host.exe"
 finish_if_failed
 
 # --- A fresh prefix and an X server of our own -------------------------------
@@ -182,6 +191,29 @@ expect() {
 }
 # Nothing named like NAME is left in the work folder (temporaries included).
 nothing_left() { ! ls -a "$work" | grep -qF -- "$1"; }
+# play: its window (GLFW) and panel (Dear ImGui) on Xvfb, the plugin drawn
+# into it; frame 10 is at 0.15 s on the scripted clock.
+play_settings=(--set Speed=0 --size 320x180)
+step "play under Wine (10 frames, screenshot)" \
+  "$WINELOADER" "$win_host" play "$win_dll" "${play_settings[@]}" --frames 10 \
+  --screenshot "$(windows_path "$work")\\play.png"
+step "render on Linux for play (Speed 0, 0.15 s)" \
+  "$linux_dir/ffgl-host" render "$linux_dir/plugin/HelixmorphicsV1.so" "${play_settings[@]}" \
+  --start 0.15 -o "$work/play-frame.png"
+step "play's window shows the plugin and the panel" \
+  "$linux_dir/tests/wine/check-play-window" "$work/play.png" "$work/play-frame.png" 3
+# A rebuild while playing: the new library is loaded from a fresh private
+# copy; Windows keeps a loaded library's file, so each copy is deleted once
+# its library is unloaded, and none is left in the user's temporary folder.
+cp "$win64_dir/plugin/HelixmorphicsV1.dll" "$work/rebuilt.dll"
+step "play under Wine reloads a rebuilt plugin" \
+  expect 0 "reloaded $(windows_path "$work")\\rebuilt.dll" \
+  env FFGL_HOST_TEST_REBUILD="3:$(windows_path "$win64_dir/examples/win64/HelixOrbits.dll")" \
+  "$WINELOADER" "$win_host" play "$(windows_path "$work/rebuilt.dll")" --frames 10 \
+  --screenshot "$(windows_path "$work")\\reloaded.png"
+step "  ... and leaves no copy of the plugin behind" \
+  test -z "$(find "$WINEPREFIX/drive_c" -name 'ffgl-play-*' -print -quit)"
+
 crash_dll=$(windows_path "$win64_dir/tests/wine/crashing-plugin.dll")
 crash="the plugin crashed (access violation) in FF_PROCESSOPENGL"
 crash_render() {

@@ -1,12 +1,12 @@
 #include "host/play/LivePlugin.h"
 
-#include <unistd.h>
-
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
+#include "host/play/PlayPlatform.h"
 #include "host/play/ShaderBuild.h"
 
 namespace play {
@@ -43,6 +43,17 @@ LivePlugin::~LivePlugin() {
   instance_.reset();
   time_.reset();
   session_.reset();
+  RemoveUnloadedCopies();
+}
+
+void LivePlugin::RemoveUnloadedCopies() {
+  const auto removed = [](const fs::path& copy) {
+    std::error_code failure;
+    fs::remove(copy, failure);
+    return !failure;
+  };
+  loadedCopies_.erase(std::remove_if(loadedCopies_.begin(), loadedCopies_.end(), removed),
+                      loadedCopies_.end());
 }
 
 LivePlugin::Signature LivePlugin::Look() const {
@@ -65,7 +76,7 @@ std::unique_ptr<host::PluginSession> LivePlugin::OpenCopy(std::string& error) {
   const fs::path file = fs::path(path_).filename();
   const fs::path copy =
       fs::temp_directory_path() /
-      ("ffgl-play-" + std::to_string(::getpid()) + "-" + std::to_string(++copies_) + "-" +
+      ("ffgl-play-" + std::to_string(ProcessId()) + "-" + std::to_string(++copies_) + "-" +
        (fromShader_ ? file.stem().string() + kLibraryExtension : file.string()));
   std::error_code failure;
   if (fromShader_) {
@@ -85,8 +96,9 @@ std::unique_ptr<host::PluginSession> LivePlugin::OpenCopy(std::string& error) {
     }
   }
   auto session = host::PluginSession::Open(copy.string(), error);
-  // The loaded library stays mapped; the name is no longer needed.
-  fs::remove(copy, failure);
+  // The loaded library stays mapped; the name is no longer needed. Windows
+  // keeps a loaded library's file: it goes once the library is unloaded.
+  if (!fs::remove(copy, failure) && failure) loadedCopies_.push_back(copy);
   error = Replaced(error, copy.string(), path_);
   if (session != nullptr && !session->Description().processesOpenGL) {
     error = "'" + path_ + "' does not process OpenGL frames: not a FreeFrame GL plugin";
@@ -180,6 +192,7 @@ bool LivePlugin::ReloadIfChanged(std::string& message) {
   // What was made from may have changed with the text.
   loaded_ = seen_ = Look();
   if (fresh == nullptr) {
+    RemoveUnloadedCopies();
     message = std::string("reload failed, the previous ") + (fromShader_ ? "version" : "build") +
               " keeps running: " + error;
     return true;
@@ -198,6 +211,7 @@ bool LivePlugin::ReloadIfChanged(std::string& message) {
   time_.reset();
   session_ = std::move(fresh);
   values_ = std::move(carried);
+  RemoveUnloadedCopies();
   if (!Instantiate(error)) {
     message = "reloaded, but the new build refused an instance: " + error;
     return true;

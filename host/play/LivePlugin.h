@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -62,6 +63,8 @@ class LivePlugin {
   Signature Look() const;
   std::unique_ptr<host::PluginSession> OpenCopy(std::string& error);
   bool Instantiate(std::string& error);
+  // Deletes the private copies whose libraries have been unloaded.
+  void RemoveUnloadedCopies();
 
   std::string path_;
   bool fromShader_ = false;
@@ -75,6 +78,8 @@ class LivePlugin {
   std::unique_ptr<host::PluginTime> time_;
   std::unique_ptr<host::PluginInstance> instance_;
   std::vector<ParameterValue> values_;
+  // Private copies still on disk because their library is loaded (Windows).
+  std::vector<std::filesystem::path> loadedCopies_;
   double seconds_ = 0.0;
   int passTimesIndex_ = -1;  // the hidden parameter that shows the pass times
 };

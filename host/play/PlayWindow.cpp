@@ -3,9 +3,9 @@
 #include <GLFW/glfw3.h>
 
 #include <algorithm>
-#include <cstdlib>
 
 #include "host/gl/KeepDriverLoaded.h"
+#include "host/play/PlayPlatform.h"
 
 namespace play {
 
@@ -22,21 +22,11 @@ void OnDrop(GLFWwindow* window, int count, const char** paths) {
   for (int i = 0; i < count; ++i) self->push_back(paths[i]);
 }
 
-bool HasDisplay() {
-  const char* x = std::getenv("DISPLAY");
-  const char* wayland = std::getenv("WAYLAND_DISPLAY");
-  return (x != nullptr && *x != '\0') || (wayland != nullptr && *wayland != '\0');
-}
-
 }  // namespace
 
 std::unique_ptr<PlayWindow> PlayWindow::Open(int width, int height, const std::string& title,
                                              bool vsync, std::string& error) {
-  // Checked first: without a display GLFW may wait on a connection.
-  if (!HasDisplay()) {
-    error = "no display to open a window on (DISPLAY is not set); use 'render' without one";
-    return nullptr;
-  }
+  if (!DisplayAvailable(error)) return nullptr;
   glfwSetErrorCallback(RememberError);
   const host::LibrariesBefore loadedBefore = host::LoadedLibraries();
   if (glfwInit() != GLFW_TRUE) {
