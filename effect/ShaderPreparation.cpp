@@ -29,6 +29,11 @@ FFUInt32 ShaderEffect::InitGLWithFragment(const FFGLViewportStruct* viewport,
     return FF_FAIL;
   }
   if (viewport == nullptr) return FF_FAIL;
+  const char* why = nullptr;
+  if (!PassBuffers::Usable(extensions, description_, why)) {
+    ReportUnusable(why);
+    return FF_FAIL;
+  }
   viewportWidth = static_cast<float>(viewport->width);
   viewportHeight = static_cast<float>(viewport->height);
   clock.Restart();
@@ -36,6 +41,15 @@ FFUInt32 ShaderEffect::InitGLWithFragment(const FFGLViewportStruct* viewport,
   initialized = PrepareProgram(fragmentText != nullptr ? fragmentText : "");
   if (!initialized && description_.reportRejectedProgram) ReportRejectedProgram();
   return FF_SUCCESS;
+}
+
+void ShaderEffect::ReportUnusable(const char* why) const {
+  try {
+    std::string message = "FreeFrame GL plugin '" + description_.name + "': " + why + ".\n";
+    platform::WriteDebugText(message.c_str());
+  } catch (...) {
+    // Without memory for the message there is nothing to report with.
+  }
 }
 
 void ShaderEffect::ReportRejectedProgram() const {
@@ -75,6 +89,7 @@ bool ShaderEffect::PrepareProgram(std::string fragmentText) {
   }
   shader.ClearCurrent();  // between frames no program is current
   inputCopy.DeleteTextures();
+  if (complete) passBuffers.MakePictures(extensions, description_);
   if (description_.siteConventions) {
     channelTextures.DeleteObjects();
     bool used[4];
@@ -99,7 +114,7 @@ void ShaderEffect::LocateUniforms() {
   mouseLocation = iResolutionLocation = iMouseLocation = resolutionLocation = -1;
   surfaceSizeLocation = inputColourLocation = -1;
   if (description_.CompleteProgram()) {
-    namedUniforms.Locate(shader, description_.uniforms, parameterCount_, channelLocation);
+    namedUniforms.Locate(shader, description_, parameterCount_, channelLocation);
     return;
   }
 
@@ -149,6 +164,7 @@ FFUInt32 ShaderEffect::DeInitGL() {
   shader.DeleteObjects();
   inputCopy.DeleteObjects(extensions);
   channelTextures.DeleteObjects();
+  passBuffers.DeleteObjects(extensions);
   initialized = false;
   return FF_SUCCESS;
 }

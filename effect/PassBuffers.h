@@ -1,0 +1,53 @@
+// The GL objects of a complete program's passes: for each buffer one
+// texture, or two for a persistent one (a pass reads the previous contents
+// from one while it draws into the other), one framebuffer object they
+// are drawn through, and the imported pictures. Buffers are sized once
+// per frame from their expressions; nothing is allocated per frame.
+#pragma once
+
+#include "effect/PluginDescription.h"
+#include "gl/GLExtensionTable.h"
+
+class ShaderEffect;
+
+struct PassBuffers {
+  // Inputs take units 0 and 1; then the buffers, then the pictures.
+  static constexpr GLenum kFirstBufferUnit = GL_TEXTURE0 + 2;
+  static constexpr GLenum kFirstPictureUnit =
+      kFirstBufferUnit + static_cast<GLenum>(PluginDescription::kMaximumBuffers);
+
+  struct Buffer {
+    GLuint texture[2] = {0, 0};
+    int front = 0;  // the texture that holds the latest contents
+    GLsizei width = 0;
+    GLsizei height = 0;
+  };
+  Buffer buffers[PluginDescription::kMaximumBuffers];
+  GLuint picture[PluginDescription::kMaximumPictures] = {};
+  GLuint framebuffer = 0;
+  GLint maximumSide = 8192;
+
+  // Whether this context can draw the description's buffers; `why` says
+  // what is missing when it cannot.
+  static bool Usable(const GLExtensionTable& gl, const PluginDescription& d, const char*& why);
+  // Uploads the imported pictures and reads the largest texture side.
+  void MakePictures(const GLExtensionTable& gl, const PluginDescription& d);
+  // Evaluates every buffer's size for this frame and makes (cleared) each
+  // whose size changed. Leaves this object's framebuffer bound when it made
+  // one, and the clear colour as it was.
+  void Resize(const GLExtensionTable& gl, const PluginDescription& d, const ShaderEffect& effect,
+              float outputWidth, float outputHeight);
+  // Attaches the texture buffer `index`'s pass draws into and binds the
+  // framebuffer; false when the framebuffer is unusable.
+  bool BindTarget(const GLExtensionTable& gl, std::size_t index, bool persistent);
+  // After the pass into a persistent buffer: what it drew is the front.
+  void Swap(std::size_t index) { buffers[index].front ^= 1; }
+  GLuint Front(std::size_t index) const { return buffers[index].texture[buffers[index].front]; }
+  void DeleteObjects(const GLExtensionTable& gl);
+};
+
+// The value of one side's expression (output size where empty), rounded
+// and clamped to 1..maximum; NaN becomes 1.
+GLsizei EvaluateSide(const std::vector<SizeTerm>& terms, const PluginDescription& d,
+                     const ShaderEffect& effect, float outputWidth, float outputHeight,
+                     float fallback, GLint maximum);
