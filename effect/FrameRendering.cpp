@@ -92,6 +92,7 @@ FFUInt32 ShaderEffect::ProcessPassFrame(const ProcessOpenGLStruct& frame,
   }
   clock.Advance(FeedValue(ParameterFeed::kClockSpeed));
   ReadDate();
+  if (passTimer.Active()) passTimer.Collect(gl);
 
   // Buffers sized for this frame; any made again leaves its framebuffer bound.
   const std::size_t bufferCount =
@@ -129,7 +130,12 @@ FFUInt32 ShaderEffect::ProcessPassFrame(const ProcessOpenGLStruct& frame,
     float width = viewportWidth, height = viewportHeight;
     if (intoBuffer) {
       // Framebuffer and viewport: the buffer's; the host's again below.
-      if (!passBuffers.BindTarget(gl, buffer, persistent)) continue;
+      if (!passBuffers.BindTarget(gl, buffer, persistent)) {
+        // Its query still runs, empty, so the set is read whole.
+        if (passTimer.Active()) passTimer.Begin(gl, pass);
+        if (passTimer.Active()) passTimer.End(gl);
+        continue;
+      }
       width = static_cast<float>(passBuffers.buffers[buffer].width);
       height = static_cast<float>(passBuffers.buffers[buffer].height);
     } else if (passBuffers.framebuffer != 0) {
@@ -146,9 +152,11 @@ FFUInt32 ShaderEffect::ProcessPassFrame(const ProcessOpenGLStruct& frame,
     }
     namedUniforms.UploadPass(gl, static_cast<int>(pass), width, height);
     gl.glActiveTexture(GL_TEXTURE0);
+    if (passTimer.Active()) passTimer.Begin(gl, pass);
     glEnable(GL_TEXTURE_2D);
     DrawFullViewportQuad(1.0f, 1.0f);
     glDisable(GL_TEXTURE_2D);
+    if (passTimer.Active()) passTimer.End(gl);
     if (persistent) passBuffers.Swap(buffer);
   }
 
@@ -173,6 +181,7 @@ FFUInt32 ShaderEffect::ProcessPassFrame(const ProcessOpenGLStruct& frame,
   }
   gl.glActiveTexture(GL_TEXTURE0);
   shader.ClearCurrent();
+  if (passTimer.Active()) passTimer.EndFrame();
   return FF_SUCCESS;
 }
 

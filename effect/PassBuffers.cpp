@@ -1,6 +1,7 @@
 #include "effect/PassBuffers.h"
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 
 #include "effect/ShaderEffect.h"
@@ -214,4 +215,66 @@ void PassBuffers::DeleteObjects(const GLExtensionTable& gl) {
     gl.glDeleteFramebuffersEXT(1, &framebuffer);
   }
   framebuffer = 0;
+}
+
+namespace {
+constexpr GLenum kTimeElapsed = 0x88BF;          // GL_TIME_ELAPSED
+constexpr GLenum kQueryResult = 0x8866;          // GL_QUERY_RESULT
+constexpr GLenum kQueryResultAvailable = 0x8867;  // GL_QUERY_RESULT_AVAILABLE
+}  // namespace
+
+bool PassTimer::Start(GLExtensionTable& gl, std::size_t passCount) {
+  const auto* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+  const auto* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+  const bool offered =
+      (version != nullptr && (version[0] > '3' || (version[0] == '3' && version[2] >= '3')) &&
+       version[0] <= '9') ||
+      (extensions != nullptr && (std::strstr(extensions, "GL_ARB_timer_query") != nullptr ||
+                                 std::strstr(extensions, "GL_EXT_timer_query") != nullptr));
+  if (!offered || passCount == 0 || passCount > PluginDescription::kMaximumPasses) return false;
+  gl.LoadTimerQuery(platform::GLEntryPointLookup());
+  if (gl.timerQuerySupported == 0) return false;
+  for (auto& made : queries) gl.glGenQueriesARB(static_cast<GLsizei>(passCount), made);
+  passes = passCount;
+  issued[0] = issued[1] = false;
+  set = 0;
+  text[0] = '\0';
+  return true;
+}
+
+bool PassTimer::Read(const GLExtensionTable& gl, int which) {
+  if (!issued[which]) return false;
+  GLuint available = 0;
+  gl.glGetQueryObjectuivARB(queries[which][passes - 1], kQueryResultAvailable, &available);
+  if (available == 0) return false;
+  std::size_t used = 0;
+  for (std::size_t i = 0; i < passes; ++i) {
+    unsigned long long nanoseconds = 0;
+    gl.glGetQueryObjectui64vEXT(queries[which][i], kQueryResult, &nanoseconds);
+    const int written = std::snprintf(text + used, kTextSize - used, i == 0 ? "%.3f" : " %.3f",
+                                      static_cast<double>(nanoseconds) / 1e6);
+    if (written < 0 || used + static_cast<std::size_t>(written) >= kTextSize) break;
+    used += static_cast<std::size_t>(written);
+  }
+  issued[which] = false;
+  return true;
+}
+
+void PassTimer::Collect(const GLExtensionTable& gl) {
+  // The older set first, so the newer one's figures are the ones kept.
+  Read(gl, set);
+  Read(gl, set ^ 1);
+}
+
+void PassTimer::Begin(const GLExtensionTable& gl, std::size_t pass) const {
+  if (pass < passes) gl.glBeginQueryARB(kTimeElapsed, queries[set][pass]);
+}
+
+void PassTimer::End(const GLExtensionTable& gl) const { gl.glEndQueryARB(kTimeElapsed); }
+
+void PassTimer::DeleteObjects(const GLExtensionTable& gl) {
+  if (passes != 0 && gl.glDeleteQueriesARB != nullptr) {
+    for (auto& made : queries) gl.glDeleteQueriesARB(static_cast<GLsizei>(passes), made);
+  }
+  *this = PassTimer{};
 }

@@ -194,9 +194,10 @@ struct PluginDescription {
   std::vector<PassDescription> passes;
   std::vector<PictureDescription> pictures;
   // Each pass timed on the graphics processor; the times are the display
-  // text of a hidden trailing parameter, "Pass Times". Only ffgl-host sets it.
+  // text of a hidden parameter ("Pass Times") at the index after the
+  // described ones. Only ffgl-host sets it.
   bool timePasses = false;
-  bool MultiplePasses() const { return !passes.empty() || !pictures.empty(); }
+  bool MultiplePasses() const { return !passes.empty() || !pictures.empty() || timePasses; }
 
   static constexpr std::size_t kMaximumBuffers = 8;
   static constexpr std::size_t kMaximumPasses = 16;

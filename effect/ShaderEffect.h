@@ -85,6 +85,7 @@ class ShaderEffect : public CFreeFrameGLPlugin {
   // A complete program's own uniforms, and its passes' buffers and pictures.
   NamedUniforms namedUniforms;
   PassBuffers passBuffers;
+  PassTimer passTimer;
   const PluginDescription& Description() const { return description_; }
 
   // Those of the site conventions only.

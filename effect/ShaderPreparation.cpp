@@ -90,6 +90,9 @@ bool ShaderEffect::PrepareProgram(std::string fragmentText) {
   shader.ClearCurrent();  // between frames no program is current
   inputCopy.DeleteTextures();
   if (complete) passBuffers.MakePictures(extensions, description_);
+  if (complete && description_.timePasses && !passTimer.Active()) {
+    passTimer.Start(extensions, description_.passes.empty() ? 1 : description_.passes.size());
+  }
   if (description_.siteConventions) {
     channelTextures.DeleteObjects();
     bool used[4];
@@ -165,6 +168,7 @@ FFUInt32 ShaderEffect::DeInitGL() {
   inputCopy.DeleteObjects(extensions);
   channelTextures.DeleteObjects();
   passBuffers.DeleteObjects(extensions);
+  passTimer.DeleteObjects(extensions);
   initialized = false;
   return FF_SUCCESS;
 }
