@@ -79,7 +79,7 @@ FFUInt32 ShaderEffect::ProcessOpenGL(const ProcessOpenGLStruct* frame) {
 // - clear colour: as the host set it (new buffers are cleared to 0);
 // - active texture unit: GL_TEXTURE0;
 // - GL_TEXTURE_2D bindings: 0 on every unit the frame bound (inputs on 0
-//   and 1, buffers from 2, pictures after them);
+//   and 1, the buffers and pictures the program samples from 2);
 // - GL_TEXTURE_2D enable: off on unit 0, where each quad is drawn;
 // - program: none current.
 FFUInt32 ShaderEffect::ProcessPassFrame(const ProcessOpenGLStruct& frame,
@@ -113,7 +113,8 @@ FFUInt32 ShaderEffect::ProcessPassFrame(const ProcessOpenGLStruct& frame,
     glBindTexture(GL_TEXTURE_2D, copy != 0 ? copy : channelHandle[i]);
   }
   for (std::size_t i = 0; i < pictureCount; ++i) {
-    gl.glActiveTexture(PassBuffers::kFirstPictureUnit + static_cast<GLenum>(i));
+    if (passBuffers.pictureUnit[i] == 0) continue;
+    gl.glActiveTexture(passBuffers.pictureUnit[i]);
     glBindTexture(GL_TEXTURE_2D, passBuffers.picture[i]);
   }
 
@@ -146,7 +147,8 @@ FFUInt32 ShaderEffect::ProcessPassFrame(const ProcessOpenGLStruct& frame,
     // Each buffer's latest contents; none for a buffer this pass draws
     // into and cannot also read.
     for (std::size_t i = 0; i < bufferCount; ++i) {
-      gl.glActiveTexture(PassBuffers::kFirstBufferUnit + static_cast<GLenum>(i));
+      if (passBuffers.bufferUnit[i] == 0) continue;
+      gl.glActiveTexture(passBuffers.bufferUnit[i]);
       const bool drawn = intoBuffer && i == buffer && !persistent;
       glBindTexture(GL_TEXTURE_2D, drawn ? 0 : passBuffers.Front(i));
     }
@@ -166,12 +168,8 @@ FFUInt32 ShaderEffect::ProcessPassFrame(const ProcessOpenGLStruct& frame,
                static_cast<GLsizei>(viewport[2]), static_cast<GLsizei>(viewport[3]));
   }
   // Every unit bound above, unbound in reverse; unit 0 active at the end.
-  for (std::size_t i = pictureCount; i-- > 0;) {
-    gl.glActiveTexture(PassBuffers::kFirstPictureUnit + static_cast<GLenum>(i));
-    glBindTexture(GL_TEXTURE_2D, 0);
-  }
-  for (std::size_t i = bufferCount; i-- > 0;) {
-    gl.glActiveTexture(PassBuffers::kFirstBufferUnit + static_cast<GLenum>(i));
+  for (GLenum unit = passBuffers.lastUnit; unit >= PassBuffers::kFirstUnit; --unit) {
+    gl.glActiveTexture(unit);
     glBindTexture(GL_TEXTURE_2D, 0);
   }
   for (int i = 1; i >= 0; --i) {

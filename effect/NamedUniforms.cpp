@@ -128,10 +128,12 @@ void NamedUniforms::Upload(const GLExtensionTable& gl, ShaderEffect& effect) {
                           effect.channelResolution[u.input & 1][1]);
         break;
       case UniformFeed::kBufferSampler:
-        gl.glUniform1iARB(location, static_cast<GLint>(PassBuffers::kFirstBufferUnit - GL_TEXTURE0 + u.input));
+        gl.glUniform1iARB(location,
+                          static_cast<GLint>(effect.passBuffers.bufferUnit[u.input] - GL_TEXTURE0));
         break;
       case UniformFeed::kPictureSampler:
-        gl.glUniform1iARB(location, static_cast<GLint>(PassBuffers::kFirstPictureUnit - GL_TEXTURE0 + u.input));
+        gl.glUniform1iARB(location,
+                          static_cast<GLint>(effect.passBuffers.pictureUnit[u.input] - GL_TEXTURE0));
         break;
       case UniformFeed::kBufferSize:
       case UniformFeed::kBufferRect: {

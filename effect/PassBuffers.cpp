@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "effect/ShaderEffect.h"
+#include "gl/FFGLShader.h"
 
 namespace {
 
@@ -119,6 +120,28 @@ bool PassBuffers::Usable(const GLExtensionTable& gl, const PluginDescription& d,
   return false;
 }
 
+bool PassBuffers::AssignUnits(FFGLShader& shader, const PluginDescription& d,
+                              const char*& why) {
+  GLint units = 0;
+  glGetIntegerv(0x8872, &units);  // GL_MAX_TEXTURE_IMAGE_UNITS_ARB
+  GLenum next = kFirstUnit;
+  const auto give = [&](const std::string& name) -> GLenum {
+    return shader.LocateUniform(name.c_str()) >= 0 ? next++ : 0;
+  };
+  for (std::size_t i = 0; i < d.buffers.size() && i < PluginDescription::kMaximumBuffers; ++i) {
+    bufferUnit[i] = give(d.buffers[i].name);
+  }
+  for (std::size_t i = 0; i < d.pictures.size() && i < PluginDescription::kMaximumPictures; ++i) {
+    pictureUnit[i] = give(d.pictures[i].name);
+  }
+  lastUnit = next - 1;
+  if (next - GL_TEXTURE0 > static_cast<GLenum>(units > 0 ? units : 16)) {
+    why = "its program samples more buffers and pictures than the context has texture units";
+    return false;
+  }
+  return true;
+}
+
 void PassBuffers::MakePictures(const GLExtensionTable& gl, const PluginDescription& d) {
   GLint side = 0;
   glGetIntegerv(GL_MAX_TEXTURE_SIZE, &side);
@@ -127,7 +150,7 @@ void PassBuffers::MakePictures(const GLExtensionTable& gl, const PluginDescripti
     const PictureDescription& p = d.pictures[i];
     if (picture[i] != 0 || p.pixels.size() != std::size_t{p.width} * p.height * 4) continue;
     glGenTextures(1, &picture[i]);
-    gl.glActiveTexture(kFirstPictureUnit + static_cast<GLenum>(i));
+    gl.glActiveTexture(kFirstUnit);
     glBindTexture(GL_TEXTURE_2D, picture[i]);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
@@ -159,7 +182,7 @@ void PassBuffers::Resize(const GLExtensionTable& gl, const PluginDescription& d,
       cleared = true;
     }
     gl.glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, framebuffer);
-    gl.glActiveTexture(kFirstBufferUnit + static_cast<GLenum>(i));
+    gl.glActiveTexture(kFirstUnit);
     for (int t = 0; t < (b.persistent ? 2 : 1); ++t) {
       if (buffer.texture[t] == 0) glGenTextures(1, &buffer.texture[t]);
       glBindTexture(GL_TEXTURE_2D, buffer.texture[t]);

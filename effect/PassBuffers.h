@@ -8,13 +8,14 @@
 #include "effect/PluginDescription.h"
 #include "gl/GLExtensionTable.h"
 
+class FFGLShader;
 class ShaderEffect;
 
 struct PassBuffers {
-  // Inputs take units 0 and 1; then the buffers, then the pictures.
-  static constexpr GLenum kFirstBufferUnit = GL_TEXTURE0 + 2;
-  static constexpr GLenum kFirstPictureUnit =
-      kFirstBufferUnit + static_cast<GLenum>(PluginDescription::kMaximumBuffers);
+  // Inputs take units 0 and 1; the buffers and pictures the program
+  // samples take the next ones, in order. New textures are made on the
+  // first of those.
+  static constexpr GLenum kFirstUnit = GL_TEXTURE0 + 2;
 
   struct Buffer {
     GLuint texture[2] = {0, 0};
@@ -24,12 +25,19 @@ struct PassBuffers {
   };
   Buffer buffers[PluginDescription::kMaximumBuffers];
   GLuint picture[PluginDescription::kMaximumPictures] = {};
+  // Each one's texture unit (GL_TEXTURE0 + n), 0 where the program does not sample it.
+  GLenum bufferUnit[PluginDescription::kMaximumBuffers] = {};
+  GLenum pictureUnit[PluginDescription::kMaximumPictures] = {};
+  GLenum lastUnit = GL_TEXTURE0 + 1;  // the highest unit given
   GLuint framebuffer = 0;
   GLint maximumSide = 8192;
 
   // Whether this context can draw the description's buffers; `why` says
   // what is missing when it cannot.
   static bool Usable(const GLExtensionTable& gl, const PluginDescription& d, const char*& why);
+  // Gives a unit to each buffer and picture the program (current) samples;
+  // false, with `why`, when the context has too few.
+  bool AssignUnits(FFGLShader& shader, const PluginDescription& d, const char*& why);
   // Uploads the imported pictures and reads the largest texture side.
   void MakePictures(const GLExtensionTable& gl, const PluginDescription& d);
   // Evaluates every buffer's size for this frame and makes (cleared) each

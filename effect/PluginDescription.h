@@ -199,9 +199,10 @@ struct PluginDescription {
   bool timePasses = false;
   bool MultiplePasses() const { return !passes.empty() || !pictures.empty() || timePasses; }
 
-  static constexpr std::size_t kMaximumBuffers = 8;
-  static constexpr std::size_t kMaximumPasses = 16;
-  static constexpr std::size_t kMaximumPictures = 6;
+  // Only the buffers and pictures a program samples take a texture unit.
+  static constexpr std::size_t kMaximumBuffers = 16;
+  static constexpr std::size_t kMaximumPasses = 24;
+  static constexpr std::size_t kMaximumPictures = 8;
   static constexpr std::size_t kMaximumParameters = 64;
   static constexpr std::size_t kMaximumUniforms = 128;
 };

@@ -40,6 +40,12 @@ FFUInt32 ShaderEffect::InitGLWithFragment(const FFGLViewportStruct* viewport,
   // An instance whose program does not build lives on and draws nothing.
   initialized = PrepareProgram(fragmentText != nullptr ? fragmentText : "");
   if (!initialized && description_.reportRejectedProgram) ReportRejectedProgram();
+  if (initialized && description_.CompleteProgram() &&
+      !passBuffers.AssignUnits(shader, description_, why)) {
+    ReportUnusable(why);
+    DeInitGL();
+    return FF_FAIL;
+  }
   return FF_SUCCESS;
 }
 
