@@ -118,23 +118,30 @@ FFUInt32 ShaderEffect::ProcessPassFrame(const ProcessOpenGLStruct& frame,
     glBindTexture(GL_TEXTURE_2D, passBuffers.picture[i]);
   }
 
-  // One draw per pass; none listed is one pass into the output.
+  // One draw per pass; none listed is one pass into the output. A last
+  // pass with a TARGET (as in some library files) is drawn into its buffer
+  // and then, reading the same contents, into the output too.
   const std::size_t passCount =
       description_.passes.empty()
           ? 1
           : std::min(description_.passes.size(), PluginDescription::kMaximumPasses);
-  for (std::size_t pass = 0; pass < passCount; ++pass) {
+  const bool lastIntoBuffer =
+      !description_.passes.empty() && description_.passes[passCount - 1].target != 0;
+  for (std::size_t draw = 0; draw < passCount + (lastIntoBuffer ? 1 : 0); ++draw) {
+    const std::size_t pass = std::min(draw, passCount - 1);
     const FFUInt32 target = description_.passes.empty() ? 0 : description_.passes[pass].target;
     const std::size_t buffer = target - 1;
-    const bool intoBuffer = target != 0 && buffer < bufferCount;
-    const bool persistent = intoBuffer && description_.buffers[buffer].persistent;
+    const bool targeted = target != 0 && buffer < bufferCount;
+    const bool intoBuffer = targeted && draw < passCount;
+    const bool persistent = targeted && description_.buffers[buffer].persistent;
+    const bool timed = passTimer.Active() && draw < passCount;
     float width = viewportWidth, height = viewportHeight;
     if (intoBuffer) {
       // Framebuffer and viewport: the buffer's; the host's again below.
       if (!passBuffers.BindTarget(gl, buffer, persistent)) {
         // Its query still runs, empty, so the set is read whole.
-        if (passTimer.Active()) passTimer.Begin(gl, pass);
-        if (passTimer.Active()) passTimer.End(gl);
+        if (timed) passTimer.Begin(gl, pass);
+        if (timed) passTimer.End(gl);
         continue;
       }
       width = static_cast<float>(passBuffers.buffers[buffer].width);
@@ -149,17 +156,18 @@ FFUInt32 ShaderEffect::ProcessPassFrame(const ProcessOpenGLStruct& frame,
     for (std::size_t i = 0; i < bufferCount; ++i) {
       if (passBuffers.bufferUnit[i] == 0) continue;
       gl.glActiveTexture(passBuffers.bufferUnit[i]);
-      const bool drawn = intoBuffer && i == buffer && !persistent;
+      const bool drawn = targeted && i == buffer && !persistent;
       glBindTexture(GL_TEXTURE_2D, drawn ? 0 : passBuffers.Front(i));
     }
     namedUniforms.UploadPass(gl, static_cast<int>(pass), width, height);
     gl.glActiveTexture(GL_TEXTURE0);
-    if (passTimer.Active()) passTimer.Begin(gl, pass);
+    if (timed) passTimer.Begin(gl, pass);
     glEnable(GL_TEXTURE_2D);
     DrawFullViewportQuad(1.0f, 1.0f);
     glDisable(GL_TEXTURE_2D);
-    if (passTimer.Active()) passTimer.End(gl);
-    if (persistent) passBuffers.Swap(buffer);
+    if (timed) passTimer.End(gl);
+    const bool drawnTwice = lastIntoBuffer && draw == passCount - 1;
+    if (persistent && !drawnTwice) passBuffers.Swap(buffer);
   }
 
   if (passBuffers.framebuffer != 0) {

@@ -298,6 +298,16 @@ void main() {
   const host::RgbaImage counted = RenderLast(counter, 3);
   EXPECT_EQ(51, Channel(counted, 0, 0, 0));
   EXPECT_EQ(51, Channel(counted, 15, 7, 0));
+
+  // A last pass with a TARGET (feedback.fs of the ISF package) draws into
+  // its buffer and shows the same on the output.
+  const fs::path only = Pack(folder, "only", R"fs(/*{
+  "PERSISTENT_BUFFERS": ["one"],
+  "PASSES": [{"TARGET": "one", "WIDTH": "$WIDTH", "HEIGHT": "$HEIGHT"}]
+}*/
+void main() { gl_FragColor = vec4(IMG_NORM_PIXEL(one, vv_FragNormCoord).rgb + 17.0 / 255.0, 1.0); }
+)fs");
+  EXPECT_EQ(34, Channel(RenderLast(only, 2), 5, 5, 2));
 }
 
 TEST(IsfPasses, AFloatBufferCarriesValuesAboveOne) {
