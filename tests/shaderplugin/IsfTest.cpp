@@ -187,7 +187,7 @@ TEST(Isf, WhatCannotBecomeAPluginIsRefusedAtItsLine) {
   const struct {
     const char* name;
     const char* text;
-    const char* message;
+    std::string message;
   } cases[] = {
       {"comma", "/*{\n  \"ISFVSN\": \"2\",\n  \"INPUTS\": [,]\n}*/\nvoid main() {}\n",
        "comma.fs:3:14: error: ISF header: syntax error while parsing value"},
@@ -211,7 +211,7 @@ TEST(Isf, WhatCannotBecomeAPluginIsRefusedAtItsLine) {
       {"unknownsize", "/*{\"PASSES\": [{\"TARGET\": \"a\", \"HEIGHT\": \"$level * 2\"}, {}]}*/\n",
        "unknownsize.fs:1: error: buffer 'a': HEIGHT \"$level * 2\": '$level' is neither"},
       {"nopicture", "/*{\n  \"IMPORTED\": {\"logo\": {\"PATH\": \"missing.png\"}}\n}*/\n",
-       "nopicture.fs:2: error: IMPORTED 'logo': "},
+       "nopicture.fs:2: error: IMPORTED 'logo' (" + (folder / "missing.png").string() + "): cannot read the picture"},
   };
   for (const auto& c : cases) {
     Write(folder / (std::string(c.name) + ".fs"), c.text);

@@ -245,7 +245,10 @@ class PassMapper {
     ChannelDescription read;
     std::string why;
     if (!ReadChannelPicture(picturePath, read, why)) {
-      return Fail('"' + name + '"', "IMPORTED '" + name + "': " + why);
+      // The reader's "PATH: error: " said once, here, with the picture's path.
+      const std::size_t reason = why.find(": error: ");
+      return Fail('"' + name + '"', "IMPORTED '" + name + "' (" + picturePath + "): " +
+                                        (reason == std::string::npos ? why : why.substr(reason + 9)));
     }
     PictureDescription p;
     p.name = name;
