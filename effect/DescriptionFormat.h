@@ -19,7 +19,7 @@
 namespace description_format {
 
 constexpr char kMagic[8] = {'H', 'L', 'X', 'D', 'E', 'S', 'C', '\x1a'};
-constexpr std::uint32_t kVersion = 2;
+constexpr std::uint32_t kVersion = 3;
 constexpr std::size_t kFooterSize = 20;
 constexpr std::uint32_t kMaximumPayload = 64u << 20;
 
@@ -49,6 +49,97 @@ bool ReadFooter(const unsigned char (&bytes)[kFooterSize], Footer& footer, std::
 bool ReadPayload(const unsigned char* data, std::size_t size, PluginDescription& description,
                  std::string& error);
 
+// The largest `input` a uniform of `feed` may name.
+inline std::uint32_t InputBound(UniformFeed feed) {
+  if (feed >= UniformFeed::kPictureSampler) return PluginDescription::kMaximumPictures - 1;
+  if (feed >= UniformFeed::kBufferSampler) return PluginDescription::kMaximumBuffers - 1;
+  return 1;
+}
+
+// Operands each size operator takes; 0 for those that push a value.
+inline std::uint32_t SizeOperands(SizeOp op) {
+  if (op <= SizeOp::kInput) return 0;
+  if (op <= SizeOp::kDivide) return 2;
+  if (op <= SizeOp::kLog) return 1;
+  if (op <= SizeOp::kMod) return 2;
+  return 3;
+}
+
+// One side's expression: every operator finds its operands and one value
+// is left, so the plugin evaluates it on a fixed stack.
+template <typename Io>
+bool SizeExpressionFields(Io& io, std::vector<SizeTerm>& terms, std::uint32_t uniforms) {
+  auto termCount = static_cast<std::uint32_t>(terms.size());
+  if (!(io.Word(termCount) &&
+        (termCount <= BufferDescription::kMaximumTerms || io.Fail("size expression length")))) {
+    return false;
+  }
+  terms.resize(termCount);
+  std::uint32_t depth = 0;
+  for (auto& t : terms) {
+    auto op = static_cast<std::uint32_t>(t.op);
+    if (!(io.Word(op) &&
+          (op < static_cast<std::uint32_t>(SizeOp::kCount) || io.Fail("size operator")) &&
+          io.Float(t.value) && (std::isfinite(t.value) || io.Fail("size number")) &&
+          io.Word(t.index))) {
+      return false;
+    }
+    t.op = static_cast<SizeOp>(op);
+    if (t.op == SizeOp::kInput && t.index >= uniforms) return io.Fail("size input");
+    const std::uint32_t operands = SizeOperands(t.op);
+    if (depth < operands) return io.Fail("size expression");
+    depth = depth - operands + 1;
+  }
+  return termCount == 0 || depth == 1 || io.Fail("size expression");
+}
+
+// Passes, buffers and imported pictures, after the complete program's
+// uniforms (format 3).
+template <typename Io, typename Description>
+bool PassFields(Io& io, Description& d) {
+  const auto count = [&io](std::uint32_t& n, std::uint32_t maximum, const char* what) {
+    return io.Word(n) && (n <= maximum || io.Fail(what));
+  };
+  auto bufferCount = static_cast<std::uint32_t>(d.buffers.size());
+  if (!count(bufferCount, PluginDescription::kMaximumBuffers, "buffer count")) return false;
+  d.buffers.resize(bufferCount);
+  const auto uniforms = static_cast<std::uint32_t>(d.uniforms.size());
+  for (auto& b : d.buffers) {
+    std::uint32_t flags = (b.persistent ? 1u : 0u) | (b.floating ? 2u : 0u);
+    if (!(io.Text(b.name, kMaximumUniformNameLength, "buffer name") &&
+          count(flags, 3, "buffer flags") && SizeExpressionFields(io, b.width, uniforms) &&
+          SizeExpressionFields(io, b.height, uniforms))) {
+      return false;
+    }
+    b.persistent = (flags & 1u) != 0;
+    b.floating = (flags & 2u) != 0;
+  }
+  auto passCount = static_cast<std::uint32_t>(d.passes.size());
+  if (!count(passCount, PluginDescription::kMaximumPasses, "pass count")) return false;
+  d.passes.resize(passCount);
+  for (auto& p : d.passes) {
+    if (!count(p.target, bufferCount, "pass target")) return false;
+  }
+  auto pictureCount = static_cast<std::uint32_t>(d.pictures.size());
+  if (!count(pictureCount, PluginDescription::kMaximumPictures, "imported picture count")) {
+    return false;
+  }
+  d.pictures.resize(pictureCount);
+  for (auto& p : d.pictures) {
+    if (!(io.Text(p.name, kMaximumUniformNameLength, "imported picture name") &&
+          count(p.width, ChannelDescription::kMaximumSide, "imported picture width") &&
+          count(p.height, ChannelDescription::kMaximumSide, "imported picture height") &&
+          ((p.width > 0 && p.height > 0) || io.Fail("imported picture size")) &&
+          io.Bytes(p.pixels, p.width * p.height * 4, "imported picture"))) {
+      return false;
+    }
+  }
+  std::uint32_t flags = d.timePasses ? 1u : 0u;
+  if (!count(flags, 1, "pass flags")) return false;
+  d.timePasses = flags != 0;
+  return true;
+}
+
 // The fields of a complete program (an ISF shader's), after the others.
 template <typename Io, typename Description>
 bool CompleteProgramFields(Io& io, Description& d) {
@@ -72,7 +163,7 @@ bool CompleteProgramFields(Io& io, Description& d) {
           (feed > static_cast<std::uint32_t>(UniformFeed::kEvent) ||
            (u.parameter < parameters && u.components <= parameters - u.parameter) ||
            io.Fail("uniform parameter")) &&
-          count(u.input, 1, "uniform input"))) {
+          count(u.input, InputBound(static_cast<UniformFeed>(feed)), "uniform input"))) {
       return false;
     }
     for (std::size_t i = 0; i < 4; ++i) {
@@ -91,7 +182,7 @@ bool CompleteProgramFields(Io& io, Description& d) {
     }
     u.feed = static_cast<UniformFeed>(feed);
   }
-  return true;
+  return PassFields(io, d);
 }
 
 // Walks every field in payload order. `io` reads or writes each through

@@ -2,12 +2,17 @@
 
 #include <cmath>
 
+#include "effect/PassBuffers.h"
 #include "effect/ShaderEffect.h"
 #include "gl/FFGLShader.h"
 
-void NamedUniforms::Locate(FFGLShader& shader, const std::vector<UniformDescription>& uniforms,
+void NamedUniforms::Locate(FFGLShader& shader, const PluginDescription& description,
                            FFUInt32 parameterCount, GLint channelLocation[4]) {
+  const std::vector<UniformDescription>& uniforms = description.uniforms;
   uniforms_ = &uniforms;
+  buffers_ = description.buffers.size();
+  pictures_ = description.pictures.size();
+  passIndexLocation_ = renderSizeLocation_ = -1;
   parameterCount_ = parameterCount;
   locations_.assign(uniforms.size(), -1);
   frameIndex_ = 0;
@@ -25,8 +30,21 @@ void NamedUniforms::Locate(FFGLShader& shader, const std::vector<UniformDescript
                             u.components > parameterCount - u.parameter)) {
       continue;
     }
+    // Buffers and pictures the description does not have.
+    if (u.feed >= UniformFeed::kBufferSampler &&
+        u.input >= (u.feed >= UniformFeed::kPictureSampler ? pictures_ : buffers_)) {
+      continue;
+    }
+    if (u.feed == UniformFeed::kPassIndex) passIndexLocation_ = location;
+    if (u.feed == UniformFeed::kRenderSize) renderSizeLocation_ = location;
     locations_[i] = location;
   }
+}
+
+void NamedUniforms::UploadPass(const GLExtensionTable& gl, int pass, float width,
+                               float height) const {
+  if (passIndexLocation_ >= 0) gl.glUniform1iARB(passIndexLocation_, pass);
+  if (renderSizeLocation_ >= 0) gl.glUniform2fARB(renderSizeLocation_, width, height);
 }
 
 float NamedUniforms::ParameterValue(const ShaderEffect& effect, FFUInt32 index) const {
@@ -109,6 +127,30 @@ void NamedUniforms::Upload(const GLExtensionTable& gl, ShaderEffect& effect) {
         gl.glUniform4fARB(location, 0.0f, 0.0f, effect.channelResolution[u.input & 1][0],
                           effect.channelResolution[u.input & 1][1]);
         break;
+      case UniformFeed::kBufferSampler:
+        gl.glUniform1iARB(location,
+                          static_cast<GLint>(effect.passBuffers.bufferUnit[u.input] - GL_TEXTURE0));
+        break;
+      case UniformFeed::kPictureSampler:
+        gl.glUniform1iARB(location,
+                          static_cast<GLint>(effect.passBuffers.pictureUnit[u.input] - GL_TEXTURE0));
+        break;
+      case UniformFeed::kBufferSize:
+      case UniformFeed::kBufferRect: {
+        const PassBuffers::Buffer& b = effect.passBuffers.buffers[u.input];
+        const auto w = static_cast<float>(b.width), h = static_cast<float>(b.height);
+        if (u.feed == UniformFeed::kBufferSize) gl.glUniform2fARB(location, w, h);
+        if (u.feed == UniformFeed::kBufferRect) gl.glUniform4fARB(location, 0.0f, 0.0f, w, h);
+        break;
+      }
+      case UniformFeed::kPictureSize:
+      case UniformFeed::kPictureRect: {
+        const PictureDescription& p = effect.Description().pictures[u.input];
+        const auto w = static_cast<float>(p.width), h = static_cast<float>(p.height);
+        if (u.feed == UniformFeed::kPictureSize) gl.glUniform2fARB(location, w, h);
+        if (u.feed == UniformFeed::kPictureRect) gl.glUniform4fARB(location, 0.0f, 0.0f, w, h);
+        break;
+      }
       default:
         break;
     }

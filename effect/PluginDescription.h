@@ -61,11 +61,17 @@ enum class UniformFeed : FFUInt32 {
   kTimeDelta,         // seconds since the previous frame, 0 on the first
   kFrameIndex,        // 0 on the first frame, an int
   kDate,              // year, month, day, seconds since midnight
-  kRenderSize,        // the viewport's size
-  kPassIndex,         // 0: one pass
+  kRenderSize,        // the size of the pass being drawn
+  kPassIndex,         // the pass being drawn, from 0
   kInputSampler,      // input `input`'s picture on texture unit `input`
   kInputSize,         // its size in pixels
   kInputRect,         // 0, 0, its width and height
+  kBufferSampler,     // buffer `input` (an index into buffers)
+  kBufferSize,
+  kBufferRect,
+  kPictureSampler,    // imported picture `input` (an index into pictures)
+  kPictureSize,
+  kPictureRect,
   kCount,
 };
 
@@ -74,7 +80,7 @@ struct UniformDescription {
   UniformFeed feed = UniformFeed::kTime;
   FFUInt32 parameter = 0;
   FFUInt32 components = 1;  // 1 to 4
-  FFUInt32 input = 0;       // 0 or 1
+  FFUInt32 input = 0;       // 0 or 1; a buffer's or picture's index for theirs
   float minimum[4] = {0.0f, 0.0f, 0.0f, 0.0f};
   float maximum[4] = {1.0f, 1.0f, 1.0f, 1.0f};
   std::vector<std::int32_t> values;
@@ -97,6 +103,51 @@ struct ChannelDescription {
   std::vector<unsigned char> pixels;  // RGBA8, bottom row first, as OpenGL takes them
 
   static constexpr FFUInt32 kMaximumSide = 2048;
+};
+
+// One term of a buffer side's expression, in postfix order: numbers and
+// values push, operators pop their operands and push the result.
+enum class SizeOp : FFUInt32 {
+  kNumber,  // `value`
+  kWidth,   // the output's width
+  kHeight,
+  kInput,   // the value of uniform `index` (an input's), in the header's units
+  kAdd, kSubtract, kMultiply, kDivide, kNegate,
+  kFloor, kCeil, kRound, kAbs, kSqrt, kSin, kCos, kExp, kLog,  // one operand
+  kMin, kMax, kPow, kMod,                                       // two
+  kClamp,                                                       // three
+  kCount,
+};
+
+struct SizeTerm {
+  SizeOp op = SizeOp::kNumber;
+  float value = 0.0f;
+  FFUInt32 index = 0;
+};
+
+// A buffer a pass draws into, sampled by name by later passes and, when
+// persistent, by later frames.
+struct BufferDescription {
+  std::string name;
+  bool persistent = false;  // keeps its contents from frame to frame
+  bool floating = false;    // 32-bit float per channel
+  // Empty: the output's size. Bounded so that evaluating needs no allocation.
+  std::vector<SizeTerm> width;
+  std::vector<SizeTerm> height;
+
+  static constexpr std::size_t kMaximumTerms = 32;
+};
+
+struct PassDescription {
+  FFUInt32 target = 0;  // 0: the host's output; n: buffers[n - 1]
+};
+
+// A picture loaded once per instance and sampled by name.
+struct PictureDescription {
+  std::string name;
+  FFUInt32 width = 0;
+  FFUInt32 height = 0;
+  std::vector<unsigned char> pixels;  // RGBA8, bottom row first
 };
 
 struct PluginDescription {
@@ -137,6 +188,21 @@ struct PluginDescription {
   std::string versionLine;
   ChannelDescription channels[4];
 
+  // A complete program's passes (none: one into the output), the buffers
+  // they draw into and its imported pictures.
+  std::vector<BufferDescription> buffers;
+  std::vector<PassDescription> passes;
+  std::vector<PictureDescription> pictures;
+  // Each pass timed on the graphics processor; the times are the display
+  // text of a hidden parameter ("Pass Times") at the index after the
+  // described ones. Only ffgl-host sets it.
+  bool timePasses = false;
+  bool MultiplePasses() const { return !passes.empty() || !pictures.empty() || timePasses; }
+
+  // Only the buffers and pictures a program samples take a texture unit.
+  static constexpr std::size_t kMaximumBuffers = 16;
+  static constexpr std::size_t kMaximumPasses = 24;
+  static constexpr std::size_t kMaximumPictures = 8;
   static constexpr std::size_t kMaximumParameters = 64;
   static constexpr std::size_t kMaximumUniforms = 128;
 };

@@ -83,6 +83,9 @@ float ShaderEffect::GetFloatParameter(FFUInt32 index) {
 }
 
 const char* ShaderEffect::GetParameterDisplay(FFUInt32 index) {
+  if (description_.timePasses && index == parameterCount_) {
+    return ShowDisplayText(passTimer.text);
+  }
   if (index >= parameterCount_ || GetParameterType(index) == FF_FAIL) {
     return CFreeFrameGLPlugin::GetParameterDisplay(index);
   }

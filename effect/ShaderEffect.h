@@ -11,6 +11,7 @@
 #include "effect/ChannelTextures.h"
 #include "effect/InputCopy.h"
 #include "effect/NamedUniforms.h"
+#include "effect/PassBuffers.h"
 #include "effect/PluginDescription.h"
 #include "gl/FFGLShader.h"
 #include "gl/GLExtensionTable.h"
@@ -81,8 +82,11 @@ class ShaderEffect : public CFreeFrameGLPlugin {
   GLint resolutionLocation = -1;
   GLint surfaceSizeLocation = -1;
   GLint inputColourLocation = -1;
-  // A complete program's own uniforms.
+  // A complete program's own uniforms, and its passes' buffers and pictures.
   NamedUniforms namedUniforms;
+  PassBuffers passBuffers;
+  PassTimer passTimer;
+  const PluginDescription& Description() const { return description_; }
 
   // Those of the site conventions only.
   GLint timeDeltaLocation = -1;
@@ -110,6 +114,9 @@ class ShaderEffect : public CFreeFrameGLPlugin {
       0.0f, 0.5f, 0.5f, 0.5f, 0.5f, 0.5f, 1.0f, 1.0f, 1.0f, 1.0f, 0.0f};
 
   void ReportRejectedProgram() const;
+  void ReportUnusable(const char* why) const;
+  // The frame of a complete program with passes or imported pictures.
+  FFUInt32 ProcessPassFrame(const ProcessOpenGLStruct& frame, const GLfloat viewport[4]);
   void LocateUniforms();
   void ReadDate();
   void UploadUniforms(const GLuint channelHandle[2]);

@@ -29,13 +29,33 @@ FFUInt32 ShaderEffect::InitGLWithFragment(const FFGLViewportStruct* viewport,
     return FF_FAIL;
   }
   if (viewport == nullptr) return FF_FAIL;
+  const char* why = nullptr;
+  if (!PassBuffers::Usable(extensions, description_, why)) {
+    ReportUnusable(why);
+    return FF_FAIL;
+  }
   viewportWidth = static_cast<float>(viewport->width);
   viewportHeight = static_cast<float>(viewport->height);
   clock.Restart();
   // An instance whose program does not build lives on and draws nothing.
   initialized = PrepareProgram(fragmentText != nullptr ? fragmentText : "");
   if (!initialized && description_.reportRejectedProgram) ReportRejectedProgram();
+  if (initialized && description_.CompleteProgram() &&
+      !passBuffers.AssignUnits(shader, description_, why)) {
+    ReportUnusable(why);
+    DeInitGL();
+    return FF_FAIL;
+  }
   return FF_SUCCESS;
+}
+
+void ShaderEffect::ReportUnusable(const char* why) const {
+  try {
+    std::string message = "FreeFrame GL plugin '" + description_.name + "': " + why + ".\n";
+    platform::WriteDebugText(message.c_str());
+  } catch (...) {
+    // Without memory for the message there is nothing to report with.
+  }
 }
 
 void ShaderEffect::ReportRejectedProgram() const {
@@ -75,6 +95,10 @@ bool ShaderEffect::PrepareProgram(std::string fragmentText) {
   }
   shader.ClearCurrent();  // between frames no program is current
   inputCopy.DeleteTextures();
+  if (complete) passBuffers.MakePictures(extensions, description_);
+  if (complete && description_.timePasses && !passTimer.Active()) {
+    passTimer.Start(extensions, description_.passes.empty() ? 1 : description_.passes.size());
+  }
   if (description_.siteConventions) {
     channelTextures.DeleteObjects();
     bool used[4];
@@ -99,7 +123,7 @@ void ShaderEffect::LocateUniforms() {
   mouseLocation = iResolutionLocation = iMouseLocation = resolutionLocation = -1;
   surfaceSizeLocation = inputColourLocation = -1;
   if (description_.CompleteProgram()) {
-    namedUniforms.Locate(shader, description_.uniforms, parameterCount_, channelLocation);
+    namedUniforms.Locate(shader, description_, parameterCount_, channelLocation);
     return;
   }
 
@@ -149,6 +173,8 @@ FFUInt32 ShaderEffect::DeInitGL() {
   shader.DeleteObjects();
   inputCopy.DeleteObjects(extensions);
   channelTextures.DeleteObjects();
+  passBuffers.DeleteObjects(extensions);
+  passTimer.DeleteObjects(extensions);
   initialized = false;
   return FF_SUCCESS;
 }

@@ -1,4 +1,5 @@
-// The 92 entry points of the extension table, group by group, in memory
+// The 92 entry points of the extension table that Load looks up (and the
+// timer queries, looked up apart), group by group, in memory
 // order, which is also each group's lookup order. Each X(type, name) names
 // the entry point exactly as it is looked up.
 #pragma once
@@ -137,6 +138,24 @@ typedef void(APIENTRYP PFNHELIXGLMULTITEXCOORD4SVPROC)(GLenum target, const GLsh
   X(PFNGLISFRAMEBUFFEREXTPROC, glIsFramebufferEXT) \
   X(PFNGLISRENDERBUFFEREXTPROC, glIsRenderbufferEXT) \
   X(PFNGLRENDERBUFFERSTORAGEEXTPROC, glRenderbufferStorageEXT)
+
+// Timer queries (ARB_occlusion_query's objects, EXT_timer_query's 64-bit
+// result), looked up only by a plugin that times its passes.
+typedef void(APIENTRYP PFNHELIXGLGENQUERIESPROC)(GLsizei n, GLuint* ids);
+typedef void(APIENTRYP PFNHELIXGLDELETEQUERIESPROC)(GLsizei n, const GLuint* ids);
+typedef void(APIENTRYP PFNHELIXGLBEGINQUERYPROC)(GLenum target, GLuint id);
+typedef void(APIENTRYP PFNHELIXGLENDQUERYPROC)(GLenum target);
+typedef void(APIENTRYP PFNHELIXGLGETQUERYOBJECTUIVPROC)(GLuint id, GLenum pname, GLuint* params);
+typedef void(APIENTRYP PFNHELIXGLGETQUERYOBJECTUI64VPROC)(GLuint id, GLenum pname,
+                                                           unsigned long long* params);
+
+#define HELIX_TIMER_QUERY_ENTRIES(X) \
+  X(PFNHELIXGLGENQUERIESPROC, glGenQueriesARB) \
+  X(PFNHELIXGLDELETEQUERIESPROC, glDeleteQueriesARB) \
+  X(PFNHELIXGLBEGINQUERYPROC, glBeginQueryARB) \
+  X(PFNHELIXGLENDQUERYPROC, glEndQueryARB) \
+  X(PFNHELIXGLGETQUERYOBJECTUIVPROC, glGetQueryObjectuivARB) \
+  X(PFNHELIXGLGETQUERYOBJECTUI64VPROC, glGetQueryObjectui64vEXT)
 
 #define HELIX_SWAP_INTERVAL_ENTRIES(X) \
   X(PFNHELIXWGLSWAPINTERVALEXTPROC, wglSwapIntervalEXT) \

@@ -26,6 +26,7 @@ HELIX_DEFINE_GROUP_LOADER(LoadMultitexture, multitextureSupported, HELIX_MULTITE
 HELIX_DEFINE_GROUP_LOADER(LoadShaderObjects, shaderObjectsSupported, HELIX_SHADER_OBJECT_ENTRIES)
 HELIX_DEFINE_GROUP_LOADER(LoadFramebufferObject, framebufferObjectSupported,
                           HELIX_FRAMEBUFFER_OBJECT_ENTRIES)
+HELIX_DEFINE_GROUP_LOADER(LoadTimerQuery, timerQuerySupported, HELIX_TIMER_QUERY_ENTRIES)
 
 #undef HELIX_DEFINE_GROUP_LOADER
 #undef HELIX_LOAD_ENTRY

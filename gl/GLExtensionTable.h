@@ -21,6 +21,9 @@ struct GLExtensionTable {
   void LoadMultitexture(const platform::GLEntryPointLookup& lookup);
   void LoadShaderObjects(const platform::GLEntryPointLookup& lookup);
   void LoadFramebufferObject(const platform::GLEntryPointLookup& lookup);
+  // Not part of Load: only a plugin that times its passes asks for them,
+  // and only where the context offers timer queries.
+  void LoadTimerQuery(const platform::GLEntryPointLookup& lookup);
 
   // The address of the named entry point; throws MissingEntryPoint when the
   // platform has none. Only the group loaders call it, and they catch.
@@ -36,6 +39,8 @@ struct GLExtensionTable {
   HELIX_FRAMEBUFFER_OBJECT_ENTRIES(HELIX_DECLARE_ENTRY)
   int swapIntervalSupported = 0;
   HELIX_SWAP_INTERVAL_ENTRIES(HELIX_DECLARE_ENTRY)
+  int timerQuerySupported = 0;
+  HELIX_TIMER_QUERY_ENTRIES(HELIX_DECLARE_ENTRY)
 #undef HELIX_DECLARE_ENTRY
 };
 

@@ -72,6 +72,23 @@ void GLAPIENTRY glGetFloatv(GLenum pname, GLfloat* params) {
   if (pname == GL_VIEWPORT) std::memcpy(params, Get().viewport, sizeof Get().viewport);
 }
 
+void GLAPIENTRY glGetIntegerv(GLenum pname, GLint* params) {
+  Record("glGetIntegerv(0x%04x)", pname);
+  *params = pname == GL_MAX_TEXTURE_SIZE ? 4096 : 0;
+}
+
+// An OpenGL 2.1 driver without float textures.
+const GLubyte* GLAPIENTRY glGetString(GLenum name) {
+  Record("glGetString(0x%04x)", name);
+  return reinterpret_cast<const GLubyte*>(name == GL_VERSION ? "2.1 Fake" : "");
+}
+
+void GLAPIENTRY glClearColor(GLclampf r, GLclampf g, GLclampf b, GLclampf a) {
+  Record("glClearColor(%g, %g, %g, %g)", double{r}, double{g}, double{b}, double{a});
+}
+
+void GLAPIENTRY glClear(GLbitfield mask) { Record("glClear(0x%x)", mask); }
+
 void GLAPIENTRY glViewport(GLint x, GLint y, GLsizei width, GLsizei height) {
   Record("glViewport(%d, %d, %d, %d)", x, y, width, height);
 }

@@ -35,7 +35,7 @@ HostInputTexture::HostInputTexture(int width, int height, int hardwareWidth, int
 
 HostInputTexture::~HostInputTexture() { glDeleteTextures(1, &record.Handle); }
 
-Picture RenderFrame(HelixmorphicsV1& effect, host::HostFramebuffer& target,
+Picture RenderFrame(ShaderEffect& effect, host::HostFramebuffer& target,
                     std::vector<FFGLTextureStruct*> inputs) {
   target.Clear(0.0f, 0.0f, 0.0f, 1.0f);
   ProcessOpenGLStruct frame{static_cast<FFUInt32>(inputs.size()), inputs.data(),

@@ -31,7 +31,7 @@ struct Picture {
   }
 };
 
-Picture RenderFrame(HelixmorphicsV1& effect, host::HostFramebuffer& target,
+Picture RenderFrame(ShaderEffect& effect, host::HostFramebuffer& target,
                     std::vector<FFGLTextureStruct*> inputs);
 
 }  // namespace mesa

@@ -2,6 +2,9 @@
 // made.
 #include <gtest/gtest.h>
 
+#include <regex>
+#include <string>
+
 #include "tests/realgl/EffectOnMesa.h"
 
 namespace {
@@ -89,6 +92,36 @@ TEST_F(ShaderLifecycleTest, DeInitGLLeavesNoObjectOfTheInstanceBehind) {
   EXPECT_FALSE(mesa::GL().glIsShader(objects[2]));
   // A second release deletes nothing and still answers success.
   EXPECT_EQ(FF_SUCCESS, effect.DeInitGL());
+}
+
+// Where the host asks for it, each pass's time on the graphics processor
+// is the display text of the parameter after the described ones, one
+// figure in milliseconds per pass, read without waiting for the driver.
+TEST_F(ShaderLifecycleTest, TimedPassesShowTheirMillisecondsAfterTheParameters) {
+  PluginDescription d;
+  d.name = "Timed";
+  d.vertexText = "void main() { gl_Position = gl_ModelViewProjectionMatrix * gl_Vertex; }\n";
+  d.fragmentText = "uniform sampler2D held;\nvoid main() { gl_FragColor = texture2D(held, vec2(0.5)) + 0.1; }\n";
+  UniformDescription held;
+  held.name = "held";
+  held.feed = UniformFeed::kBufferSampler;
+  d.uniforms = {held};
+  d.buffers.resize(1);
+  d.buffers[0].name = "held";
+  d.passes = {{1}, {0}};
+  d.timePasses = true;
+  ShaderEffect timed(d);
+  ASSERT_EQ(FF_SUCCESS, timed.InitGL(&viewport));
+  ASSERT_TRUE(timed.passTimer.Active());
+  host::HostFramebuffer target(mesa::GL(), 64, 64);
+  std::string shown;
+  for (int frame = 0; frame < 50 && shown.empty(); ++frame) {
+    const mesa::Picture picture = mesa::RenderFrame(timed, target, {});
+    EXPECT_NEAR(51, picture.At(10, 10)[0], 1);  // 0.1 over 0.1
+    shown = timed.GetParameterDisplay(0);
+  }
+  EXPECT_TRUE(std::regex_match(shown, std::regex(R"(\d+\.\d{3} \d+\.\d{3})"))) << shown;
+  EXPECT_EQ(FF_SUCCESS, timed.DeInitGL());
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "effect/HelixmorphicsV1.h"
+#include "effect/ShaderEffect.h"
 #include "tests/fakegl/FakeGL.h"
 #include "host/instrument/AllocationCounter.h"
 
@@ -292,6 +293,57 @@ TEST_F(FrameCallsTest, FramesAfterTheFirstAllocateNothing) {
   const std::uint64_t before = allocations::NewCount();
   for (int i = 0; i < 100; ++i) effect.ProcessOpenGL(&frame);
   EXPECT_EQ(before, allocations::NewCount());
+}
+
+// A frame of two passes, the first into a quarter-width persistent buffer
+// the second samples: the host's state is put back, later frames allocate
+// nothing, and the buffer goes with DeInitGL. On a driver without float
+// textures a FLOAT buffer fails InitGL with one line saying so.
+TEST_F(FrameCallsTest, PassesPutTheHostStateBackAndAllocateNothing) {
+  PluginDescription d;
+  d.name = "Passes";
+  d.vertexText = d.fragmentText = "void main() {}";
+  UniformDescription sampler;
+  sampler.name = "trail";
+  sampler.feed = UniformFeed::kBufferSampler;
+  d.uniforms = {sampler};
+  d.buffers.resize(1);
+  d.buffers[0].name = "trail";
+  d.buffers[0].persistent = true;
+  d.buffers[0].width = {{SizeOp::kWidth, 0.0f, 0}, {SizeOp::kNumber, 4.0f, 0}, {SizeOp::kDivide, 0.0f, 0}};
+  d.passes = {{1}, {0}};
+  fakegl::Get().uniformLocations = {{"trail", 0}};
+  FFGLViewportStruct viewport{0, 0, 320, 180};
+  {
+    ShaderEffect passes(d);
+    ASSERT_EQ(FF_SUCCESS, passes.InitGL(&viewport));
+    ProcessOpenGLStruct frame{0, nullptr, 7};
+    fakegl::Get().recording = false;
+    ASSERT_EQ(FF_SUCCESS, passes.ProcessOpenGL(&frame));
+    const std::uint64_t before = allocations::NewCount();
+    for (int i = 0; i < 10; ++i) passes.ProcessOpenGL(&frame);
+    EXPECT_EQ(before, allocations::NewCount());
+    fakegl::Get().recording = true;
+    fakegl::ClearCalls();
+    passes.ProcessOpenGL(&frame);
+    ExpectHostStateRestored(7);
+    EXPECT_EQ(0u, fakegl::Get().boundTexture[2]);
+    EXPECT_EQ(80, passes.passBuffers.buffers[0].width);
+    EXPECT_EQ(180, passes.passBuffers.buffers[0].height);
+    std::string lastViewport;
+    for (const std::string& call : fakegl::Get().calls) {
+      if (call.rfind("glViewport", 0) == 0) lastViewport = call;
+    }
+    EXPECT_EQ("glViewport(10, 20, 320, 180)", lastViewport);
+    passes.DeInitGL();
+    EXPECT_EQ(0u, fakegl::Get().liveTextures.size());
+    EXPECT_EQ(0u, fakegl::Get().liveFramebuffers.size());
+  }
+  d.buffers[0].floating = true;
+  ShaderEffect floating(d);
+  EXPECT_EQ(FF_FAIL, floating.InitGL(&viewport));
+  EXPECT_NE(std::string::npos, fakegl::Get().debugText.find("'Passes': the OpenGL context has no float textures"))
+      << fakegl::Get().debugText;
 }
 
 }  // namespace

@@ -15,6 +15,9 @@ struct IsfPlugin {
   std::vector<UniformDescription> uniforms;
   std::string declarations;  // the GLSL uniform declarations of the inputs
   std::vector<std::string> images;  // image names, sampled with IMG_ functions
+  std::vector<BufferDescription> buffers;
+  std::vector<PassDescription> passes;
+  std::vector<PictureDescription> pictures;
 };
 
 // False with `error` ("path:line: error: ...") for an input the plugin

@@ -7,6 +7,7 @@
 #include <regex>
 
 #include "effect/DescriptionFormat.h"
+#include "tools/pack/IsfPasses.h"
 #include "tools/pack/Utf8Path.h"
 
 namespace {
@@ -80,7 +81,8 @@ bool RewriteImageCalls(std::string& text, const IsfPlugin& plugin, const std::st
     const auto at = static_cast<std::size_t>(m.position(0) + m.length(1));
     if (std::find(plugin.images.begin(), plugin.images.end(), image) == plugin.images.end()) {
       error = path + ":" + std::to_string(CountLines(code.substr(0, at)) + 1) + ": error: IMG_" +
-              kind + " samples '" + image + "', which is no image input of the ISF header";
+              kind + " samples '" + image +
+              "', which is no image input, buffer or imported picture of the ISF header";
       return false;
     }
     std::string with;
@@ -110,7 +112,8 @@ int UserLines(const std::string& text) {
 bool TranslateIsf(const std::string& path, ShaderSource& source, IsfShader& shader,
                   std::string& error) {
   if (!ParseIsfHeader(source.text, path, shader.header, error) ||
-      !MapIsfInputs(shader.header, source.text, path, shader.plugin, error)) {
+      !MapIsfInputs(shader.header, source.text, path, shader.plugin, error) ||
+      !MapIsfPasses(shader.header, source.text, path, shader.plugin, error)) {
     return false;
   }
   for (const UniformDescription& u : shader.plugin.uniforms) {

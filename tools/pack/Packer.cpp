@@ -104,6 +104,9 @@ void DescribeIsf(const ShaderSource& source, const IsfShader& isf, const PackOpt
   d.parameters = isf.plugin.parameters;
   d.uniforms = isf.plugin.uniforms;
   d.vertexText = source.vertexPrepared;
+  d.buffers = isf.plugin.buffers;
+  d.passes = isf.plugin.passes;
+  d.pictures = isf.plugin.pictures;
   // An ISF program declares and is fed its own uniforms: none of the
   // sites' conventions, its alpha kept, its inputs the only pictures.
   d.siteConventions = false;

@@ -8,6 +8,7 @@
 #include "tools/pack/Utf8Path.h"
 
 #define STBI_ONLY_PNG
+#define STBI_ONLY_JPEG
 #define STBI_NO_STDIO
 #define STB_IMAGE_IMPLEMENTATION
 #define STB_IMAGE_STATIC
@@ -28,7 +29,7 @@ bool ReadChannelPicture(const std::string& path, ChannelDescription& channel,
   int components = 0;
   // The size is checked before the pixels are decoded.
   if (stbi_info_from_memory(bytes.data(), size, &width, &height, &components) == 0) {
-    error = path + ": error: not a PNG picture (" + stbi_failure_reason() + ")";
+    error = path + ": error: not a PNG or JPEG picture (" + stbi_failure_reason() + ")";
     return false;
   }
   const auto maximum = static_cast<int>(ChannelDescription::kMaximumSide);
