@@ -15,8 +15,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr char kPassTimesName[] = "Pass Times";
-
 #ifdef _WIN32
 constexpr char kLibraryExtension[] = ".dll";
 #else
@@ -109,17 +107,9 @@ std::unique_ptr<host::PluginSession> LivePlugin::OpenCopy(std::string& error) {
 
 bool LivePlugin::Instantiate(std::string& error) {
   const host::PluginDescription& description = session_->Description();
-  // Packed for play, a shader's plugin keeps its pass times in a parameter
-  // it does not announce, after those it does.
-  passTimesIndex_ = -1;
-  const auto announced = static_cast<FFUInt32>(description.parameters.size());
-  for (FFUInt32 i = announced; fromShader_ && i < announced + 4 && passTimesIndex_ < 0; ++i) {
-    const FFWord name = session_->Library().Call(FF_GETPARAMETERNAME, i);
-    if (name != 0 && !host::IsFail(name) &&
-        host::FixedWidthText(reinterpret_cast<const char*>(name), 16) == kPassTimesName) {
-      passTimesIndex_ = static_cast<int>(i);
-    }
-  }
+  // Packed for play, an ISF shader's plugin shows its pass times as the
+  // display of the index after its parameters.
+  passTimesIndex_ = fromShader_ ? static_cast<int>(description.parameters.size()) : -1;
   time_ = std::make_unique<host::PluginTime>(*session_, false);
   instance_ = host::PluginInstance::Create(session_->Library(), width_, height_, error);
   if (instance_ == nullptr) return false;

@@ -45,6 +45,7 @@ bool IsPluginLibrary(const std::string& path) {
 bool PackForPlay(const std::string& shader, const std::string& destination,
                  std::vector<std::string>& sources, std::string& error) {
   PackOptions options;
+  options.timePasses = true;  // for the panel's plots
   const PackedShader packed = PackInMemory(shader, options);
   sources = packed.sources;
   if (!packed.result.ok) {

@@ -204,6 +204,14 @@ TEST_F(Play, ShowsAShaderAsItsPluginAndReloadsItsEditsKeepingValuesAndTime) {
                            &kept.pixels[(90 * static_cast<std::size_t>(kept.width) + 300) * 4], 3));
 }
 
+TEST_F(Play, PlotsTheTimeOfEachPassOfAnIsfShader) {
+  HostRun run;
+  Screenshot(TRAIL_SHADER, {}, run);
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  EXPECT_NE(run.out.find("; pass 0 median "), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("; pass 1 median "), std::string::npos) << run.out;
+}
+
 TEST(PlayWithoutDisplay, FailsAtOnceWithOneLine) {
   const HostRun run = RunHost({"play", ProductPlugin()}, {"DISPLAY=", "WAYLAND_DISPLAY="});
   EXPECT_EQ(run.exitStatus, 5);

@@ -24,6 +24,9 @@ struct PackOptions {
   } channels[4];
   bool keepAlpha = false;  // a source keeps the alpha its shader writes
   bool force = false;
+  // The plugin times its passes for ffgl-host play (which packs in memory);
+  // no option sets it.
+  bool timePasses = false;
   bool quiet = false;
   // One argument and nothing else, as when a file is dropped on the program.
   bool dropped = false;

@@ -181,6 +181,7 @@ PackedShader PackInMemory(const std::string& shaderPath, const PackOptions& opti
   } else if (!DescribeChannels(source, options, description.pluginType, description, result)) {
     return packedShader;
   }
+  description.timePasses = options.timePasses && description.CompleteProgram();
   if (!PackDescription(description, packedShader.packed, error)) {
     result.messages.push_back(shaderPath + ": error: " + error);
     return packedShader;
