@@ -18,6 +18,7 @@ struct IsfPlugin {
   std::vector<BufferDescription> buffers;
   std::vector<PassDescription> passes;
   std::vector<PictureDescription> pictures;
+  std::vector<std::string> pictureFiles;  // where each imported picture was read
 };
 
 // False with `error` ("path:line: error: ...") for an input the plugin

@@ -256,6 +256,7 @@ class PassMapper {
     p.height = read.height;
     p.pixels = std::move(read.pixels);
     plugin_.pictures.push_back(std::move(p));
+    plugin_.pictureFiles.push_back(picturePath);
     Declare(name, UniformFeed::kPictureSampler, plugin_.pictures.size() - 1);
     return true;
   }

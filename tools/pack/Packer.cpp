@@ -191,6 +191,10 @@ PackedShader PackInMemory(const std::string& shaderPath, const PackOptions& opti
       packedShader.sources.push_back(options.channels[i].picture);
     }
   }
+  if (isIsf) {
+    packedShader.sources.insert(packedShader.sources.end(), isf.plugin.pictureFiles.begin(),
+                                isf.plugin.pictureFiles.end());
+  }
   if (!source.vertexShownPath.empty() && source.vertexShownPath != shaderPath) {
     packedShader.sources.push_back(source.vertexShownPath);
   }
